@@ -1,0 +1,198 @@
+// BER node tree for the ASN.1 values that SNMP version 1 messages are made of:
+// the nodes, their encoder, the bounded decoder (Gulp) and a text dump.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Limits of the tree. The decoder drops a datagram that goes past any of them.
+inline constexpr std::size_t kMaxChildren = 1024;         // children of one constructed node
+inline constexpr std::size_t kMaxContents = 16384;        // contents octets of one constructed node
+inline constexpr std::size_t kMaxOidText = 1023;          // characters of an OID text
+inline constexpr std::size_t kMaxOidContents = 1024;      // contents octets of an OID
+inline constexpr int kMaxDepth = 16;                      // nesting of constructed nodes
+inline constexpr std::uint8_t kTagSequence = 0x30;
+inline constexpr std::uint8_t kTagInteger = 0x02;
+inline constexpr std::uint8_t kTagOctetString = 0x04;
+inline constexpr std::uint8_t kTagNull = 0x05;
+inline constexpr std::uint8_t kTagObject = 0x06;
+inline constexpr std::uint8_t kTagCounter = 0x41;
+inline constexpr std::uint8_t kTagGauge = 0x42;
+inline constexpr std::uint8_t kTagTimeTicks = 0x43;
+
+// Why a datagram was dropped. Every malformed element drops the whole datagram.
+enum class Asn1Error {
+    None,
+    Truncated,         // a length runs past the end of its enclosing element
+    IndefiniteLength,  // length octet 0x80
+    LengthTooLong,     // three or more length octets (0x83 to 0xFF)
+    HighTagNumber,     // tag number 31: the multi-octet identifier form
+    SubidTooLarge,     // an OID sub-identifier above 32 bits
+    OidTooLong,        // an OID text over 1023 characters
+    TooManyChildren,   // more than 1024 elements in one constructed node
+    TooDeep,           // constructed nodes nested deeper than kMaxDepth
+};
+
+const char* Asn1ErrorText(Asn1Error error);
+
+// Reads a number the way C's atoi does (leading white space, optional sign,
+// digits up to the first non-digit, 0 when there are none), except that it
+// wraps modulo 2^32 instead of overflowing.
+std::int32_t ReadDecimal(std::string_view text);
+
+class TAsn1Base;
+
+// What decoding consumed, or why it failed and at which octet of its input.
+struct TAsn1Result {
+    std::size_t consumed = 0;
+    Asn1Error error = Asn1Error::None;
+    std::size_t errorOffset = 0;
+
+    bool ok() const { return error == Asn1Error::None; }
+};
+
+// The outcome of decoding one element: the node (none for an identifier we do
+// not know, which counts as one octet consumed) and what was consumed.
+struct TAsn1Decoded {
+    std::unique_ptr<TAsn1Base> node;
+    TAsn1Result result;
+};
+
+// Reads one element at the start of `in`. Nothing past `in.size()` is read.
+// `depth` is the nesting level of the element's parent: 0 at the top.
+TAsn1Decoded Gulp(std::span<const std::uint8_t> in, int depth = 0);
+
+// Writes the length octets for `length` into `out` (short form, 0x81 or 0x82)
+// and returns their count, or 0 when `out` is too small or the length needs
+// more than two octets.
+std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out);
+
+
+class TAsn1Base {
+public:
+    TAsn1Base() = default;
+    virtual ~TAsn1Base() = default;
+    TAsn1Base(const TAsn1Base&) = delete;
+    TAsn1Base& operator=(const TAsn1Base&) = delete;
+
+    // Writes identifier, length octets and contents into `out` and returns the
+    // octet count; returns 0 when the encoding does not fit `out` or breaks a
+    // limit of the tree. Never allocates.
+    virtual std::size_t Encode(std::span<std::uint8_t> out) const;
+
+    // Reads the length octets and contents that follow the identifier octet.
+    // `in` ends where the enclosing element ends; `depth` is this node's own
+    // nesting level.
+    virtual TAsn1Result Decode(std::span<const std::uint8_t> in, int depth);
+
+    // Appends the node's lines to `out`, each indented by `indent` spaces.
+    virtual void Dump(std::string& out, int indent) const;
+
+    const char* kindName = "base";
+};
+
+class TAsn1Sequence : public TAsn1Base {
+public:
+    TAsn1Sequence();
+    // Takes ownership of `child`. Returns false, dropping it, when the node
+    // already holds kMaxChildren children.
+    bool Append(std::unique_ptr<TAsn1Base> child);
+    int Count() const { return static_cast<int>(children.size()); }
+    TAsn1Base* Child(int index) const;
+
+    std::size_t Encode(std::span<std::uint8_t> out) const override;
+    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    void Dump(std::string& out, int indent) const override;
+
+    std::vector<std::unique_ptr<TAsn1Base>> children;
+
+protected:
+    virtual std::uint8_t Identifier() const { return kTagSequence; }
+    void DumpChildren(std::string& out, int indent) const;
+};
+
+class TAsn1Integer : public TAsn1Base {
+public:
+    // `identifier` is 0x02 for INTEGER or one of the SNMP application types
+    // Counter (0x41), Gauge (0x42) and TimeTicks (0x43). The application types
+    // are unsigned 32-bit numbers and are encoded as such.
+    explicit TAsn1Integer(std::int32_t value, std::uint8_t identifier = kTagInteger);
+
+    std::size_t Encode(std::span<std::uint8_t> out) const override;
+    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    void Dump(std::string& out, int indent) const override;
+
+    std::int32_t value;
+    std::uint8_t identifier;
+};
+
+class TAsn1OctetString : public TAsn1Base {
+public:
+    explicit TAsn1OctetString(std::string_view octets);
+
+    std::size_t Encode(std::span<std::uint8_t> out) const override;
+    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    void Dump(std::string& out, int indent) const override;
+
+    // The contents. std::string keeps a zero octet after them, so c_str()
+    // reads them as text up to the first zero octet.
+    std::string data;
+};
+
+class TAsn1Null : public TAsn1Base {
+public:
+    TAsn1Null();
+    std::size_t Encode(std::span<std::uint8_t> out) const override;
+    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+};
+
+class TAsn1Object : public TAsn1Base {
+public:
+    explicit TAsn1Object(std::string_view oid);
+
+    std::size_t Encode(std::span<std::uint8_t> out) const override;
+    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    void Dump(std::string& out, int indent) const override;
+
+    std::string oid;  // dotted decimal, such as 1.3.6.1.2.1.2.2.1.2.0
+};
+
+// A context-specific tag [n], constructed or primitive; its contents are a
+// list of elements either way, as SNMP PDUs are.
+class TAsn1Implicit : public TAsn1Sequence {
+public:
+    TAsn1Implicit(bool constructed, int tagNumber);
+    void Dump(std::string& out, int indent) const override;
+
+    bool constructed;
+    int tagNumber;  // 0 to 30
+
+protected:
+    std::uint8_t Identifier() const override;
+};
+
+// A whole SNMP version 1 GetRequest for one OID:
+//   SEQUENCE { version 0, community, [0] { request-id, 0, 0, { { oid, NULL } } } }
+// The request can be re-aimed in place, so that a connection sends every
+// request from one tree without allocating.
+class TAsn1SnmpGet : public TAsn1Sequence {
+public:
+    TAsn1SnmpGet(std::string_view community, std::int32_t requestId, std::string_view oid);
+
+    void SetCommunity(std::string_view text);
+    void SetRequest(std::int32_t requestId, std::string_view oid);
+
+    const std::string& community() const { return communityNode_->data; }
+    std::int32_t requestId() const { return requestIdNode_->value; }
+    const std::string& oid() const { return objectNode_->oid; }
+
+private:
+    TAsn1OctetString* communityNode_;
+    TAsn1Integer* requestIdNode_;
+    TAsn1Object* objectNode_;
+};

@@ -1,0 +1,64 @@
+#include "Routerconf.h"
+
+
+TCiscoConfig* Config = nullptr;
+
+namespace {
+
+// cpmCPUTotal5secRev of CPU entry 1 (CISCO-PROCESS-MIB).
+constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
+// ciscoMemoryPoolName, -Used and -Free (CISCO-MEMORY-POOL-MIB); the pool follows.
+constexpr const char* kPoolNameOid = "1.3.6.1.4.1.9.9.48.1.1.1.2.";
+constexpr const char* kPoolUsedOid = "1.3.6.1.4.1.9.9.48.1.1.1.5.";
+constexpr const char* kPoolFreeOid = "1.3.6.1.4.1.9.9.48.1.1.1.6.";
+// ifDescr, ifInUcastPkts, ifInNUcastPkts, ifOutUcastPkts, ifOutNUcastPkts (RFC 1213).
+constexpr const char* kDescrOid = "1.3.6.1.2.1.2.2.1.2.";
+constexpr const char* kInUcastOid = "1.3.6.1.2.1.2.2.1.11.";
+constexpr const char* kInNUcastOid = "1.3.6.1.2.1.2.2.1.12.";
+constexpr const char* kOutUcastOid = "1.3.6.1.2.1.2.2.1.17.";
+constexpr const char* kOutNUcastOid = "1.3.6.1.2.1.2.2.1.18.";
+constexpr int kDefaultInterfaces = 10;
+
+}  // namespace
+
+TCiscoConfig::TCiscoConfig() {
+    variables.reserve(kMaxVariables);
+    cpu = AddVariable(kCpuOid, false, true);
+    poolCount = kMaxPools;
+    for (int p = 0; p < poolCount; ++p) {
+        // Pool instances start at 1. The free bytes are asked for once: the
+        // memory gauge adds the latest used value to that first free value.
+        std::string instance = std::to_string(p + 1);
+        TCiscoPool& pool = pools[static_cast<std::size_t>(p)];
+        pool.poolName = AddVariable(kPoolNameOid + instance, true, true);
+        pool.poolUsed = AddVariable(kPoolUsedOid + instance, false, true);
+        pool.poolFree = AddVariable(kPoolFreeOid + instance, true, true);
+    }
+    for (int i = 0; i < kDefaultInterfaces; ++i) AddInterface(i);
+    hostname = "192.168.0.1";
+    community = "kelpie";
+    selectedInterface = 6;
+    top = 0;
+    left = 0;
+}
+
+TSnmpValue* TCiscoConfig::AddVariable(std::string oid, bool once, bool active) {
+    variables.push_back(std::make_unique<TSnmpValue>(oid, once, active));
+    return variables.back().get();
+}
+
+bool TCiscoConfig::AddInterface(int i) {
+    if (interfaceCount >= kMaxInterfaces || variableCount() + 5 > kMaxVariables) return false;
+    // The instance is the interface's place in the list, from 0: it is what
+    // the list index and the stored "interface" setting mean.
+    std::string instance = std::to_string(i);
+    TCiscoInterface& entry = interfaces[static_cast<std::size_t>(interfaceCount)];
+    entry.descr = AddVariable(kDescrOid + instance, true, true);
+    entry.inUcast = AddVariable(kInUcastOid + instance, false, false);
+    entry.inNUcast = AddVariable(kInNUcastOid + instance, false, false);
+    entry.outUcast = AddVariable(kOutUcastOid + instance, false, false);
+    entry.outNUcast = AddVariable(kOutNUcastOid + instance, false, false);
+    entry.descr->valueText = "if" + instance;  // shown until the router names it
+    ++interfaceCount;
+    return true;
+}

@@ -1,0 +1,65 @@
+// The one model of the monitored router: its five settings and the fixed
+// table of every SNMP variable the program polls.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Snmp.h"
+
+struct TCiscoPool {
+    TSnmpValue* poolName = nullptr;
+    TSnmpValue* poolUsed = nullptr;
+    TSnmpValue* poolFree = nullptr;
+};
+
+struct TCiscoInterface {
+    TSnmpValue* descr = nullptr;
+    TSnmpValue* inUcast = nullptr;
+    TSnmpValue* inNUcast = nullptr;
+    TSnmpValue* outUcast = nullptr;
+    TSnmpValue* outNUcast = nullptr;
+};
+
+class TCiscoConfig {
+public:
+    static constexpr int kMaxVariables = 256;
+    static constexpr int kMaxInterfaces = 16;
+    static constexpr int kMaxPools = 2;
+
+    TCiscoConfig();
+    TCiscoConfig(const TCiscoConfig&) = delete;
+    TCiscoConfig& operator=(const TCiscoConfig&) = delete;
+
+    // Builds the five variables of interface `i`, whose OIDs carry `i` as
+    // their instance. Returns false, building nothing, when the tables are full.
+    bool AddInterface(int i);
+
+    // Overlay the stored settings, and store all five of them.
+    void Load();
+    void Save() const;
+
+    int variableCount() const { return static_cast<int>(variables.size()); }
+
+    std::string name = "ventrel";   // names the settings file
+    std::string hostname;           // address or host name, optionally ":port"
+    std::string community;
+    int selectedInterface = 6;
+    int top = 0;
+    int left = 0;
+
+    TSnmpValue* cpu = nullptr;
+    std::array<TCiscoPool, kMaxPools> pools{};
+    int poolCount = 0;
+    std::vector<std::unique_ptr<TSnmpValue>> variables;  // table order: the poll order
+    std::array<TCiscoInterface, kMaxInterfaces> interfaces{};
+    int interfaceCount = 0;
+
+private:
+    TSnmpValue* AddVariable(std::string oid, bool once, bool active);
+};
+
+// The program's one router model, made by the main window.
+extern TCiscoConfig* Config;

@@ -1,0 +1,82 @@
+// TSnmpValue: the last value of one OID, its sample history and its rate.
+#include "Snmp.h"
+
+#include <algorithm>
+#include <cstring>
+
+void CopyText(std::string& out, std::string_view text) {
+    out.assign(text.substr(0, std::min(text.size(), kMaxText)));
+}
+
+TSnmpValue::TSnmpValue(std::string_view oidText, bool isOnce, bool isActive)
+    : once(isOnce), active(isActive) {
+    CopyText(oid, oidText);
+}
+
+void TSnmpValue::AddSample(std::int64_t time, std::int32_t sampleValue) {
+    std::copy_backward(samples.begin(), samples.end() - 1, samples.end());
+    samples[0] = {time, sampleValue};
+    if (sampleCount < kSampleCapacity) ++sampleCount;
+}
+
+double TSnmpValue::Rate(int window) const {
+    int chosen = 0;
+    for (int i = 1; i < sampleCount; ++i) {
+        if (samples[0].time - samples[static_cast<std::size_t>(i)].time <= window) chosen = i;
+    }
+    if (chosen == 0) return 0.0;
+    const TSnmpSample& older = samples[static_cast<std::size_t>(chosen)];
+    auto difference = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[0].value) -
+                                                static_cast<std::uint32_t>(older.value));
+    std::int64_t seconds = samples[0].time - older.time;
+    if (seconds <= 0) return 0.0;
+    return static_cast<double>(difference) / static_cast<double>(seconds);
+}
+
+namespace {
+
+bool IsKind(const TAsn1Base* node, const char* kind) {
+    return node != nullptr && std::strcmp(node->kindName, kind) == 0;
+}
+
+// The node as a list of elements with exactly `count` of them, or none.
+const TAsn1Sequence* ListOf(const TAsn1Base* node, int count) {
+    auto* list = dynamic_cast<const TAsn1Sequence*>(node);
+    return list != nullptr && list->Count() == count ? list : nullptr;
+}
+
+// The variable binding of a one-binding SNMP message, or none:
+//   SEQUENCE { version, community, PDU { id, status, index, { { oid, value } } } }
+const TAsn1Sequence* SingleBinding(const TAsn1Base* root) {
+    if (!IsKind(root, "sequence")) return nullptr;
+    const TAsn1Sequence* message = ListOf(root, 3);
+    const TAsn1Sequence* pdu = message ? ListOf(message->Child(2), 4) : nullptr;
+    const TAsn1Sequence* bindings = pdu ? ListOf(pdu->Child(3), 1) : nullptr;
+    const TAsn1Sequence* binding = bindings ? ListOf(bindings->Child(0), 2) : nullptr;
+    if (binding == nullptr || !IsKind(binding->Child(0), "object")) return nullptr;
+    return binding;
+}
+
+}  // namespace
+
+void TSnmpValue::SetFromReply(std::unique_ptr<TAsn1Base> tree) {
+    reply = std::move(tree);
+    const TAsn1Sequence* binding = SingleBinding(reply.get());
+    if (binding == nullptr) return;
+
+    CopyText(oid, dynamic_cast<const TAsn1Object&>(*binding->Child(0)).oid);
+    const TAsn1Base* node = binding->Child(1);
+    if (IsKind(node, "integer")) {
+        value = dynamic_cast<const TAsn1Integer&>(*node).value;
+        valueText = std::to_string(value);
+    } else if (IsKind(node, "octetstring")) {
+        // As text: up to the first zero octet.
+        CopyText(valueText, dynamic_cast<const TAsn1OctetString&>(*node).data.c_str());
+        value = ReadDecimal(valueText);
+    } else {
+        valueText.clear();
+        value = 0;
+    }
+    answered = true;
+    fresh = true;
+}
