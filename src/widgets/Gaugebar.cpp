@@ -1,0 +1,179 @@
+#include "Gaugebar.h"
+
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Fonts.h"
+#include "Gaugeformat.h"
+
+namespace {
+
+constexpr int kTickMs = 10;
+constexpr double kGlideFraction = 15.0;   // each tick covers 1/15 of what remains
+constexpr double kEpsilon = 0.000001;
+constexpr int kTextMargin = 2;
+
+}  // namespace
+
+TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent)
+{
+    resize(150, 17);
+    FAnimationTimer.setInterval(kTickMs);
+    connect(&FAnimationTimer, &QTimer::timeout, this, &TGaugeBar::AnimationTick);
+}
+
+double TGaugeBar::Clamp(double value) const
+{
+    // In this order a NaN comes out as Minimum.
+    return std::min(FMaximum, std::max(FMinimum, value));
+}
+
+void TGaugeBar::SetPosition(double value)
+{
+    FTargetValue = Clamp(value);
+    if (FProgressAnimation) {
+        FGlidePending = true;
+        if (!FAnimationTimer.isActive())
+            FAnimationTimer.start();
+        return;
+    }
+    FGlidePending = false;
+    FAnimationTimer.stop();
+    FDisplayedValue = FTargetValue;
+    emit OnPositionChanged(FDisplayedValue);
+    update();
+}
+
+void TGaugeBar::SetMaximum(double value)
+{
+    if (value == FMaximum || std::isnan(value))
+        return;
+    FMaximum = value;
+    // Only a lower maximum moves the value; a raised one leaves an earlier
+    // clamp in place. A target below the new maximum is kept.
+    if (FTargetValue > value || FDisplayedValue > value)
+        SetPosition(std::min(FTargetValue, value));
+    update();
+}
+
+void TGaugeBar::SetMinimum(double value)
+{
+    if (value == FMinimum || std::isnan(value))
+        return;
+    FMinimum = value;
+    if (FTargetValue < value || FDisplayedValue < value)
+        SetPosition(std::max(FTargetValue, value));
+    update();
+}
+
+void TGaugeBar::AnimationTick()
+{
+    if (!((FProgressAnimation && FGlidePending) || FDisplayedValue != FTargetValue)) {
+        FGlidePending = false;
+        FAnimationTimer.stop();
+        return;
+    }
+    const double gap = FTargetValue - FDisplayedValue;
+    if (!(std::fabs(gap) > kEpsilon)) {
+        FDisplayedValue = FTargetValue;
+        FGlidePending = false;
+        FAnimationTimer.stop();   // at rest: no more wake-ups
+    } else {
+        const double step = std::max(std::fabs(gap) / kGlideFraction, kEpsilon);
+        FDisplayedValue += gap > 0 ? step : -step;
+    }
+    emit OnPositionChanged(FDisplayedValue);
+    update();
+}
+
+QString TGaugeBar::ValueText() const
+{
+    double value = Clamp(FDisplayedValue);
+    if (FAppearance.ValueType == vtPercentage) {
+        const double range = FMaximum - FMinimum;
+        value = range > 0 ? (value - FMinimum) / range * 100.0 : 0.0;
+    }
+    return FormatGaugeValue(FAppearance.ValueFormat, value);
+}
+
+void TGaugeBar::ApplyMonitorLook()
+{
+    FAppearance.BackgroundColor = QColor(175, 210, 255);
+    FAppearance.BorderColor = QColor(192, 192, 192);   // silver
+    FAppearance.ProgressColor = QColor(255, 0, 0);
+    FAppearance.ProgressColorTo = QColor(255, 0, 0);
+    FAppearance.GradientMirror = true;
+    FAppearance.ProgressBorderColor = QColor(173, 209, 255);
+    FAppearance.Rounding = 0;
+    FAppearance.ValueVisible = true;
+    FAppearance.ValuePosition = vpCenter;
+    FAppearance.Font = MonitorFont();
+    FAppearance.ProgressFont = MonitorFont();
+    FAppearance.FontColor = palette().color(QPalette::WindowText);
+    FAppearance.ProgressFontColor = FAppearance.FontColor;
+    FGlowAnimation = false;
+    update();
+}
+
+int TGaugeBar::FillWidth(int innerWidth) const
+{
+    if (!(FMaximum > FMinimum))
+        return 0;
+    const double fraction = (FDisplayedValue - FMinimum) / (FMaximum - FMinimum);
+    if (!(fraction > 0))
+        return 0;
+    if (fraction >= 1)
+        return innerWidth;
+    return static_cast<int>(fraction * innerWidth);
+}
+
+QRect TGaugeBar::ValueRect(const QRect& inner, int fillWidth) const
+{
+    const int textWidth = QFontMetrics(FAppearance.Font, this).horizontalAdvance(ValueText());
+    const int left = inner.left() + kTextMargin;
+    int x = inner.left() + (inner.width() - textWidth) / 2;
+    switch (FAppearance.ValuePosition) {
+    case vpLeft: x = left; break;
+    case vpRight: x = inner.right() + 1 - kTextMargin - textWidth; break;
+    case vpProgressCenter: x = std::max(left, inner.left() + (fillWidth - textWidth) / 2); break;
+    case vpProgressRight: x = std::max(left, inner.left() + fillWidth - kTextMargin - textWidth); break;
+    case vpCenter:
+    case vpCustom: break;
+    }
+    return {x, inner.top(), textWidth, inner.height()};
+}
+
+void TGaugeBar::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    const qreal radius = FAppearance.Rounding;
+    painter.setPen(FAppearance.BorderColor);
+    painter.setBrush(FAppearance.BackgroundColor);
+    painter.drawRoundedRect(rect().adjusted(0, 0, -1, -1), radius, radius);
+
+    const QRect inner = rect().adjusted(1, 1, -1, -1);
+    const int fillWidth = FillWidth(inner.width());
+    if (fillWidth > 0) {
+        const QRect fill(inner.topLeft(), QSize(fillWidth, inner.height()));
+        QLinearGradient gradient(fill.topLeft(), fill.bottomLeft());
+        gradient.setColorAt(0, FAppearance.ProgressColor);
+        gradient.setColorAt(FAppearance.GradientMirror ? 0.5 : 1, FAppearance.ProgressColorTo);
+        if (FAppearance.GradientMirror)
+            gradient.setColorAt(1, FAppearance.ProgressColor);
+        painter.setPen(FAppearance.ProgressBorderColor);
+        painter.setBrush(gradient);
+        painter.drawRoundedRect(fill.adjusted(0, 0, -1, -1), radius, radius);
+    }
+
+    if (!FAppearance.ValueVisible)
+        return;
+    const QRect textRect = ValueRect(inner, fillWidth);
+    const bool overFill = inner.left() + fillWidth > textRect.center().x();
+    painter.setFont(overFill ? FAppearance.ProgressFont : FAppearance.Font);
+    painter.setPen(overFill ? FAppearance.ProgressFontColor : FAppearance.FontColor);
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, ValueText());
+}
