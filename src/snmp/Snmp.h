@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "Asn1.h"
+#include "Udpsocket.h"
 
 // Every text a variable or the connection holds is cut to this many bytes.
 inline constexpr std::size_t kMaxText = 1023;
@@ -53,11 +54,15 @@ public:
 // Copies `text` into `out`, cut at kMaxText bytes.
 void CopyText(std::string& out, std::string_view text);
 
+// The one UDP link to the router: sends GetRequests and collects whatever
+// datagrams come back, without ever waiting for them.
 class TSnmpConnection {
 public:
     static constexpr int kDefaultPort = 161;
     static constexpr std::uint16_t kLocalPort = 65535;
     static constexpr std::size_t kBufferSize = 4096;
+    static constexpr int kResolveEmpty = -18;     // the address text is empty
+    static constexpr int kResolveNotFound = -3;   // the host name does not resolve
 
     TSnmpConnection(std::string_view hostText, std::string_view communityText);
     ~TSnmpConnection();
@@ -66,34 +71,44 @@ public:
 
     // Makes the socket and resolves `host`. Returns what Resolve returned.
     int Open();
+    // Closes the old socket and binds a new one to the local port 65535. When
+    // the port is taken the socket stays unbound and the system gives it a
+    // port at the first send.
     void MakeSocket();
 
     // Parses "address-or-name[:port-or-service]" into `address` and `port`.
-    // Returns 0, -18 for an empty text, or -3 for a name that does not resolve
-    // (the address is then left as it was, the port set to `defaultPort`).
+    // Returns 0, kResolveEmpty or kResolveNotFound; on failure the address
+    // and the port stay as they were, so requests go on to the last router
+    // that resolved.
     int Resolve(std::string_view text, int defaultPort);
 
     void SetHost(std::string_view text);        // reopens only when the text changed
     void SetCommunity(std::string_view text);   // takes effect with the next request
 
-    // Sends one GetRequest for `oidText`; nothing is sent before an address
-    // was resolved. Never waits.
+    // Sends one GetRequest for `oidText`; nothing is sent (and no request-id
+    // used) before an address was resolved. Never waits, never allocates.
     void SendGet(std::string_view oidText);
 
     // Returns 1 and a new value when a datagram was waiting, else 0. Never
-    // blocks.
+    // blocks. Datagrams too large for the buffer, and empty ones, are
+    // dropped on the way.
     int Poll(std::unique_ptr<TSnmpValue>& value);
+    // Reads one datagram: 1 and a new value, or 0 when none could be read or
+    // it was dropped.
     int Receive(std::unique_ptr<TSnmpValue>& value);
 
-    std::uint32_t address = 0;  // network byte order
+    std::uint32_t address = 0;  // network byte order; valid when hasAddress
     bool hasAddress = false;
     int port = kDefaultPort;
-    int socket = -1;
+    TSocketHandle socket = kNoSocket;
     std::string host;
     std::string community;
     std::int32_t nextRequestId = 0;
 
 private:
+    enum class ReadResult { Value, Dropped, Nothing };
+    ReadResult ReadDatagram(std::unique_ptr<TSnmpValue>& value);
+
     TAsn1SnmpGet request_;  // re-aimed for every request, so sending never allocates
     std::array<std::uint8_t, kBufferSize> buffer_{};
 };
