@@ -1,5 +1,7 @@
 #include "Routerconf.h"
 
+#include "SettingsKey.h"
+
 
 TCiscoConfig* Config = nullptr;
 
@@ -61,4 +63,29 @@ bool TCiscoConfig::AddInterface(int i) {
     entry.descr->valueText = "if" + instance;  // shown until the router names it
     ++interfaceCount;
     return true;
+}
+
+void TCiscoConfig::Load() {
+    // Each read defaults to the field's current value, so whatever is not
+    // stored keeps what construction set.
+    SettingsKey key;
+    key.Open(name);
+    key.ReadString("hostname", hostname, hostname, kTextBufferSize);
+    key.ReadString("community", community, community, kTextBufferSize);
+    selectedInterface = key.ReadInteger("interface", selectedInterface);
+    top = key.ReadInteger("top", top);
+    left = key.ReadInteger("left", left);
+    key.Close();
+}
+
+void TCiscoConfig::Save() const {
+    // All five every time, whichever one changed.
+    SettingsKey key;
+    key.Open(name);
+    key.WriteString("hostname", hostname);
+    key.WriteString("community", community);
+    key.WriteInteger("interface", selectedInterface);
+    key.WriteInteger("top", top);
+    key.WriteInteger("left", left);
+    key.Close();
 }
