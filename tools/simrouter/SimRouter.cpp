@@ -1,0 +1,197 @@
+#include "SimRouter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+struct InterfaceKind {
+    const char* name;
+    double unicastIn;   // packets per second
+    double unicastOut;
+    double averageSize;
+};
+
+// A branch router: two LAN ports, two serial links, four gigabit ports of
+// which some carry little, and the virtual interfaces.
+constexpr std::array<InterfaceKind, TSimRouter::kInterfaceCount> kInterfaces = {{
+    {"FastEthernet0/0", 820, 640, 610},
+    {"FastEthernet0/1", 310, 420, 480},
+    {"Serial0/0/0", 140, 120, 720},
+    {"Serial0/0/1", 35, 30, 540},
+    {"GigabitEthernet0/0", 2600, 2100, 890},
+    {"GigabitEthernet0/1", 1200, 1500, 760},
+    {"GigabitEthernet0/2", 90, 60, 300},
+    {"GigabitEthernet0/3", 0, 0, 64},
+    {"Loopback0", 2, 2, 80},
+    {"Tunnel0", 55, 48, 410},
+    {"Vlan1", 180, 160, 350},
+    {"Null0", 0, 0, 64},
+}};
+
+constexpr std::string_view kSysDescr =
+    "Cisco IOS Software, 2900 Software (C2900-UNIVERSALK9-M), Version 15.4(3)M3, "
+    "RELEASE SOFTWARE (fc2) - simulated by simrouter";
+constexpr std::string_view kSysObjectId = "1.3.6.1.4.1.9.1.1041";
+
+// One arc of an OID text in its canonical form: digits, no leading zero.
+bool Arc(std::string_view text, long& value) {
+    if (text.empty() || (text.size() > 1 && text.front() == '0')) return false;
+    auto read = std::from_chars(text.data(), text.data() + text.size(), value);
+    return read.ec == std::errc{} && read.ptr == text.data() + text.size();
+}
+
+// Splits the "column.row" that follows `prefix` in a table's OID.
+bool TableCell(std::string_view oid, std::string_view prefix, long& column, long& row) {
+    if (!oid.starts_with(prefix)) return false;
+    std::string_view rest = oid.substr(prefix.size());
+    std::size_t dot = rest.find('.');
+    if (dot == std::string_view::npos) return false;
+    return Arc(rest.substr(0, dot), column) && Arc(rest.substr(dot + 1), row);
+}
+
+std::unique_ptr<TAsn1Base> Number(std::uint32_t value, std::uint8_t tag) {
+    return std::make_unique<TAsn1Integer>(static_cast<std::int32_t>(value), tag);
+}
+
+std::uint32_t Add(std::uint32_t counter, double amount) {
+    return counter + static_cast<std::uint32_t>(std::llround(std::max(0.0, amount)));
+}
+
+}  // namespace
+
+TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter)
+    : random_(seed), restartAfter_(restartAfter) {
+    cpu = static_cast<int>(Uniform(8, 25));
+    // Days of uptime before we were asked first.
+    uptimeAtStart_ = static_cast<std::uint32_t>(Uniform(1, 40) * 86400.0 * 100.0);
+
+    pools[0] = {"Processor", 402653184u, 0, 140000000u, 300000000u};
+    pools[1] = {"I/O", 67108864u, 0, 14000000u, 40000000u};
+    for (TSimPool& pool : pools) {
+        pool.used = static_cast<std::uint32_t>(Uniform(pool.lowest, pool.highest));
+    }
+
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+        const InterfaceKind& kind = kInterfaces[i];
+        TSimInterface& entry = interfaces[i];
+        entry.name = kind.name;
+        entry.unicastIn = kind.unicastIn;
+        entry.unicastOut = kind.unicastOut;
+        entry.averageSize = kind.averageSize;
+        entry.load = Uniform(0.6, 1.4);
+        // Wrapping soon: 20 to 60 seconds of traffic below the top. Else the
+        // totals of some weeks of running.
+        auto start = [&](double perSecond) {
+            if (wrapSoon) {
+                double room = std::max(1.0, perSecond) * Uniform(20, 60);
+                return static_cast<std::uint32_t>(4294967296.0 - room);
+            }
+            return static_cast<std::uint32_t>(std::fmod(perSecond * Uniform(1e5, 2e6), 4294967296.0));
+        };
+        entry.inUcast = start(kind.unicastIn);
+        entry.outUcast = start(kind.unicastOut);
+        entry.inNUcast = start(kind.unicastIn * 0.02);
+        entry.outNUcast = start(kind.unicastOut * 0.01);
+        entry.inOctets = start(kind.unicastIn * kind.averageSize);
+        entry.outOctets = start(kind.unicastOut * kind.averageSize);
+    }
+}
+
+double TSimRouter::Uniform(double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(random_);
+}
+
+void TSimRouter::AdvanceTo(std::int64_t second) {
+    while (second_ < second) {
+        ++second_;
+        Step();
+        if (restartAfter_ > 0 && !restarted_ && second_ >= restartAfter_) Restart();
+    }
+}
+
+void TSimRouter::Step() {
+    // The CPU wanders, with a rare spike, between 5 and 60 percent.
+    double spike = Uniform(0, 1) < 0.03 ? Uniform(10, 25) : 0;
+    cpu = static_cast<int>(std::clamp(cpu + Uniform(-4, 4) + spike, 5.0, 60.0));
+
+    for (TSimPool& pool : pools) {
+        double step = (pool.highest - pool.lowest) * 0.02;
+        double used = pool.used + Uniform(-step, step);
+        pool.used = static_cast<std::uint32_t>(
+            std::clamp(used, static_cast<double>(pool.lowest), static_cast<double>(pool.highest)));
+    }
+
+    for (TSimInterface& entry : interfaces) {
+        entry.load = std::clamp(entry.load + Uniform(-0.08, 0.08), 0.2, 1.8);
+        double in = entry.unicastIn * entry.load * Uniform(0.85, 1.15);
+        double out = entry.unicastOut * entry.load * Uniform(0.85, 1.15);
+        double inBroadcast = entry.unicastIn > 0 ? in * Uniform(0.01, 0.03) + Uniform(0, 2) : 0;
+        double outBroadcast = entry.unicastOut > 0 ? out * Uniform(0.005, 0.015) : 0;
+        entry.inUcast = Add(entry.inUcast, in);
+        entry.outUcast = Add(entry.outUcast, out);
+        entry.inNUcast = Add(entry.inNUcast, inBroadcast);
+        entry.outNUcast = Add(entry.outNUcast, outBroadcast);
+        entry.inOctets = Add(entry.inOctets, (in + inBroadcast) * entry.averageSize);
+        entry.outOctets = Add(entry.outOctets, (out + outBroadcast) * entry.averageSize);
+    }
+}
+
+void TSimRouter::Restart() {
+    restarted_ = true;
+    bootSecond_ = second_;
+    uptimeAtStart_ = 0;
+    for (TSimInterface& entry : interfaces) {
+        entry.inUcast = entry.inNUcast = entry.outUcast = entry.outNUcast = 0;
+        entry.inOctets = entry.outOctets = 0;
+    }
+}
+
+std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
+    // system group (RFC 1213)
+    if (oid == "1.3.6.1.2.1.1.1.0") return std::make_unique<TAsn1OctetString>(kSysDescr);
+    if (oid == "1.3.6.1.2.1.1.2.0") return std::make_unique<TAsn1Object>(kSysObjectId);
+    if (oid == "1.3.6.1.2.1.1.3.0") {
+        auto ticks = uptimeAtStart_ + static_cast<std::uint32_t>((second_ - bootSecond_) * 100);
+        return Number(ticks, kTagTimeTicks);
+    }
+    if (oid == "1.3.6.1.2.1.1.5.0") return std::make_unique<TAsn1OctetString>("simrouter");
+    if (oid == "1.3.6.1.2.1.2.1.0") return Number(kInterfaceCount, kTagInteger);
+
+    // cpmCPUTotal5secRev, 1minRev and 5minRev of CPU entry 1
+    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1") return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
+    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.7.1") return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
+    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.8.1") return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
+
+    long column = 0;
+    long row = 0;
+    // ciscoMemoryPoolTable: name (2), used (5), free (6) of pools 1 and 2
+    if (TableCell(oid, "1.3.6.1.4.1.9.9.48.1.1.1.", column, row)) {
+        if (row < 1 || row > static_cast<long>(pools.size())) return nullptr;
+        const TSimPool& pool = pools[static_cast<std::size_t>(row - 1)];
+        switch (column) {
+            case 2: return std::make_unique<TAsn1OctetString>(pool.name);
+            case 5: return Number(pool.used, kTagGauge);
+            case 6: return Number(pool.size - pool.used, kTagGauge);
+            default: return nullptr;
+        }
+    }
+    // ifTable (RFC 1213) of interfaces 1 to 12
+    if (TableCell(oid, "1.3.6.1.2.1.2.2.1.", column, row)) {
+        if (row < 1 || row > kInterfaceCount) return nullptr;
+        const TSimInterface& entry = interfaces[static_cast<std::size_t>(row - 1)];
+        switch (column) {
+            case 1: return Number(static_cast<std::uint32_t>(row), kTagInteger);
+            case 2: return std::make_unique<TAsn1OctetString>(entry.name);
+            case 10: return Number(entry.inOctets, kTagCounter);
+            case 11: return Number(entry.inUcast, kTagCounter);
+            case 12: return Number(entry.inNUcast, kTagCounter);
+            case 16: return Number(entry.outOctets, kTagCounter);
+            case 17: return Number(entry.outUcast, kTagCounter);
+            case 18: return Number(entry.outNUcast, kTagCounter);
+            default: return nullptr;
+        }
+    }
+    return nullptr;
+}
