@@ -22,6 +22,8 @@ TSnmpConnection::TSnmpConnection(std::string_view hostText, std::string_view com
     // Made with texts of the full length, so that re-aiming the request for
     // shorter ones later never needs to grow them.
     : request_(std::string(kMaxText, ' '), 0, std::string(kMaxText, '1')) {
+    host.reserve(kMaxText);
+    community.reserve(kMaxText);
     CopyText(host, hostText);
     CopyText(community, communityText);
     request_.SetCommunity(community);

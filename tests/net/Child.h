@@ -1,0 +1,46 @@
+// A helper process a test starts and stops: simrouter or snmpd. Its standard
+// output and error come back through a pipe, line by line.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TChild {
+public:
+    TChild() = default;
+    ~TChild();
+    TChild(const TChild&) = delete;
+    TChild& operator=(const TChild&) = delete;
+
+    // Starts `argv[0]` with the arguments and, added to ours, `environment`
+    // ("NAME=value").
+    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
+
+    // The next output line, or none when none came within `timeout` or the
+    // process closed its output.
+    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
+
+    // Reads lines until one satisfies `match`; returns it, or none.
+    std::optional<std::string> WaitFor(const std::function<bool(const std::string&)>& match,
+                                       std::chrono::milliseconds timeout);
+
+    // SIGTERM, and SIGKILL when it has not ended within two seconds. Returns
+    // the exit status, or -1.
+    int Stop();
+    // Waits for the process to end by itself; -1 when it did not in time.
+    int Wait(std::chrono::milliseconds timeout);
+
+    pid_t pid() const { return pid_; }
+    const std::vector<std::string>& lines() const { return lines_; }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    std::string pending_;
+    std::vector<std::string> lines_;  // every line read so far
+};

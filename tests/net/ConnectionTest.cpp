@@ -1,0 +1,303 @@
+// The UDP link against simrouter on the namespace's loopback.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "Child.h"
+#include "Hex.h"
+#include "NetHelpers.h"
+#include "Snmp.h"
+#include "Udpsocket.h"
+
+using namespace std::chrono_literals;
+using namespace nettest;
+
+namespace {
+
+constexpr const char* kRouter = "127.0.0.1:16161";
+
+bool Contains(const std::string& line, const std::string& part) {
+    return line.find(part) != std::string::npos;
+}
+
+class SimRouterLink : public ::testing::Test {
+protected:
+    void StartRouter(std::vector<std::string> extra = {}) {
+        std::vector<std::string> argv = {SIMROUTER_PATH, "--seconds", "30", "--log",
+                                         "--seed", "1", "--port", "16161"};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(router_.Start(argv));
+        ASSERT_TRUE(router_.WaitFor([](const std::string& l) { return Contains(l, "listening on"); }, 5s))
+            << "simrouter did not start";
+    }
+
+    // simrouter's log line for request `id`. It is printed after the reply
+    // was sent, so the reply is waiting by then.
+    std::optional<std::string> WaitForRequest(long id) {
+        std::string tag = " id=" + std::to_string(id) + " ";
+        return router_.WaitFor([&](const std::string& l) { return Contains(l, tag); }, 5s);
+    }
+
+    TChild router_;
+};
+
+TEST_F(SimRouterLink, AsksAndReadsTheAnswer) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "kelpie");
+    EXPECT_EQ(link.Open(), 0);
+    std::unique_ptr<TSnmpValue> none;
+    EXPECT_EQ(link.Poll(none), 0);
+
+    struct Case {
+        std::string oid;
+        std::string text;  // empty: a number is expected
+    };
+    const Case cases[] = {
+        {kCpuOid, ""},
+        {"1.3.6.1.4.1.9.9.48.1.1.1.2.1", "Processor"},
+        {"1.3.6.1.4.1.9.9.48.1.1.1.2.2", "I/O"},
+        {std::string(kDescrOid) + "1", "FastEthernet0/0"},
+        {std::string(kDescrOid) + "5", "GigabitEthernet0/0"},
+    };
+    for (const Case& c : cases) {
+        link.SendGet(c.oid);
+        std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+        ASSERT_TRUE(value) << c.oid;
+        EXPECT_EQ(value->oid, c.oid);
+        EXPECT_TRUE(value->answered);
+        if (!c.text.empty()) {
+            EXPECT_EQ(value->valueText, c.text);
+        }
+    }
+
+    // The monitor asks for instance 0, which the router does not have: the
+    // answer is noSuchName with the NULL echoed, an answered empty value.
+    link.SendGet(std::string(kDescrOid) + "0");
+    std::unique_ptr<TSnmpValue> missing = WaitForValue(link);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->oid, std::string(kDescrOid) + "0");
+    EXPECT_TRUE(missing->answered);
+    EXPECT_EQ(missing->valueText, "");
+    EXPECT_EQ(missing->value, 0);
+}
+
+TEST_F(SimRouterLink, RequestIdsRunOnAcrossSetHost) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 3; ++i) {
+        link.SendGet(kCpuOid);
+        std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+        ASSERT_TRUE(value);
+        ids.push_back(RequestIdOf(*value));
+    }
+    link.SetHost("127.0.0.1 : 16161");  // another text for the same router
+    link.SendGet(kCpuOid);
+    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+    ASSERT_TRUE(value);
+    ids.push_back(RequestIdOf(*value));
+    EXPECT_EQ(ids, (std::vector<std::int64_t>{0, 1, 2, 3}));
+    // And the router saw them in that order.
+    for (long id = 0; id <= 3; ++id) EXPECT_TRUE(WaitForRequest(id)) << id;
+}
+
+TEST_F(SimRouterLink, SetHostReopensOnlyWhenTheTextChanged) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    link.SendGet(kCpuOid);
+    ASSERT_TRUE(WaitForRequest(0));
+    link.SetHost(kRouter);  // same text: the waiting reply stays
+    std::unique_ptr<TSnmpValue> kept = WaitForValue(link, 500ms);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(RequestIdOf(*kept), 0);
+
+    link.SendGet(kCpuOid);
+    ASSERT_TRUE(WaitForRequest(1));
+    link.SetHost("127.0.0.1:16161 ");  // changed: a new socket, the old reply gone
+    std::unique_ptr<TSnmpValue> gone;
+    EXPECT_EQ(link.Poll(gone), 0);
+    link.SendGet(kCpuOid);
+    std::unique_ptr<TSnmpValue> fresh = WaitForValue(link);
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(RequestIdOf(*fresh), 2);
+}
+
+TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    link.SendGet(kCpuOid);
+    link.SendGet("1.3.6.1.4.1.9.9.48.1.1.1.5.1");
+    ASSERT_TRUE(WaitForRequest(0));
+    ASSERT_TRUE(WaitForRequest(1));
+    std::unique_ptr<TSnmpValue> first;
+    std::unique_ptr<TSnmpValue> second;
+    std::unique_ptr<TSnmpValue> third;
+    EXPECT_EQ(link.Poll(first), 1);
+    EXPECT_EQ(link.Poll(second), 1);
+    EXPECT_EQ(link.Poll(third), 0);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->oid, kCpuOid);
+    EXPECT_EQ(second->oid, "1.3.6.1.4.1.9.9.48.1.1.1.5.1");
+    EXPECT_FALSE(third);
+}
+
+TEST_F(SimRouterLink, WorksWhenTheLocalPortIsTaken) {
+    StartRouter();
+    TSocketHandle holder = UdpOpen();
+    ASSERT_TRUE(UdpBind(holder, 0, TSnmpConnection::kLocalPort));
+
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    link.SendGet(kCpuOid);
+    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->oid, kCpuOid);
+    std::uint16_t local = UdpLocalPort(link.socket);
+    EXPECT_NE(local, TSnmpConnection::kLocalPort);
+    EXPECT_NE(local, 0);
+    EXPECT_FALSE(UdpReadable(holder, 0)) << "the reply went to the other socket";
+    UdpClose(holder);
+}
+
+TEST_F(SimRouterLink, BindsTheFixedLocalPort) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    EXPECT_EQ(UdpLocalPort(link.socket), TSnmpConnection::kLocalPort);
+    link.SendGet(kCpuOid);
+    std::optional<std::string> line = WaitForRequest(0);
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(Contains(*line, "from=127.0.0.1:65535 ")) << *line;
+}
+
+TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
+    StartRouter();
+    TSnmpConnection link("nosuchhost.invalid:16161", "kelpie");
+    EXPECT_EQ(link.Open(), TSnmpConnection::kResolveNotFound);
+    EXPECT_FALSE(link.hasAddress);
+    long before = UdpOutDatagrams();
+    ASSERT_GE(before, 0);
+    for (int i = 0; i < 3; ++i) link.SendGet(kCpuOid);
+    EXPECT_EQ(UdpOutDatagrams(), before);
+    EXPECT_EQ(link.nextRequestId, 0);
+
+    link.SetHost(kRouter);
+    link.SendGet(kCpuOid);
+    ASSERT_TRUE(WaitForValue(link));
+
+    // A name that no longer resolves leaves the last good router in place.
+    link.SetHost("nosuchhost.invalid");
+    link.SendGet(kCpuOid);
+    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(RequestIdOf(*value), 1);
+}
+
+TEST_F(SimRouterLink, HearsRepliesFromAnotherAddress) {
+    StartRouter({"--reply-from", "127.0.0.2"});
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    link.SendGet(kCpuOid);
+    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->oid, kCpuOid);
+    EXPECT_TRUE(value->answered);
+}
+
+TEST_F(SimRouterLink, DropsADatagramTooLargeForTheBuffer) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    TSocketHandle stranger = UdpOpen();
+    const TUdpPeer monitor{Loopback(), TSnmpConnection::kLocalPort};
+    std::vector<std::uint8_t> oversized(TSnmpConnection::kBufferSize + 1, 0x30);
+    std::vector<std::uint8_t> fitting(TSnmpConnection::kBufferSize, 0x30);
+    ASSERT_TRUE(UdpSendTo(stranger, monitor, oversized));
+    ASSERT_TRUE(UdpSendTo(stranger, monitor, fitting));
+    link.SendGet(kCpuOid);
+    ASSERT_TRUE(WaitForRequest(0));
+
+    // The 4097 octets are skipped; 4096 fit and make a value that is no
+    // reply (not an SNMP message); then the router's answer.
+    std::unique_ptr<TSnmpValue> junk;
+    std::unique_ptr<TSnmpValue> reply;
+    std::unique_ptr<TSnmpValue> none;
+    EXPECT_EQ(link.Poll(junk), 1);
+    ASSERT_TRUE(junk);
+    EXPECT_EQ(junk->oid, "");
+    EXPECT_FALSE(junk->answered);
+    EXPECT_EQ(link.Poll(reply), 1);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->oid, kCpuOid);
+    EXPECT_EQ(link.Poll(none), 0);
+    UdpClose(stranger);
+}
+
+TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "public");
+    link.Open();
+    link.SendGet(kCpuOid);
+    std::optional<std::string> line = WaitForRequest(0);
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(Contains(*line, "ignored=wrong-community")) << *line;
+    std::unique_ptr<TSnmpValue> none;
+    EXPECT_EQ(link.Poll(none), 0);
+
+    link.SetCommunity("kelpie");
+    link.SendGet(kCpuOid);
+    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(RequestIdOf(*value), 1);
+}
+
+TEST_F(SimRouterLink, StopsByItselfAfterItsSeconds) {
+    TChild router;
+    ASSERT_TRUE(router.Start({SIMROUTER_PATH, "--seconds", "1", "--port", "16161"}));
+    EXPECT_EQ(router.Wait(4s), 0);
+}
+
+// What goes on the wire, caught by a socket of our own.
+TEST(SnmpWire, GetRequestOctets) {
+    TSocketHandle catcher = UdpOpen();
+    ASSERT_TRUE(UdpBind(catcher, Loopback(), 16200));
+    TSnmpConnection link("127.0.0.1:16200", "");
+    link.Open();
+    std::array<std::uint8_t, 256> got{};
+    TUdpPeer from;
+
+    link.SendGet(kCpuOid);
+    ASSERT_TRUE(UdpReadable(catcher, 2000));
+    std::ptrdiff_t n = UdpReceive(catcher, got, from);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(ToHex(std::span(got).first(static_cast<std::size_t>(n))),
+              "30 26 02 01 00 04 00 A0 1F 02 01 00 02 01 00 02 01 00 30 14 30 12 06 0E 2B 06 01 04 "
+              "01 09 09 6D 01 01 01 01 06 01 05 00");
+    EXPECT_EQ(from.port, TSnmpConnection::kLocalPort);
+
+    // A 200-character community needs the two-octet length form.
+    link.SetCommunity(std::string(200, 'c'));
+    link.SendGet("1.3.6.1.2.1.2.2.1.2.0");
+    ASSERT_TRUE(UdpReadable(catcher, 2000));
+    n = UdpReceive(catcher, got, from);
+    ASSERT_GT(n, 0);
+    TAsn1Decoded decoded = Gulp(std::span(got).first(static_cast<std::size_t>(n)));
+    ASSERT_TRUE(decoded.result.ok());
+    EXPECT_EQ(static_cast<std::size_t>(n), decoded.result.consumed);
+    EXPECT_EQ(got[1], 0x81);
+    auto* message = dynamic_cast<TAsn1Sequence*>(decoded.node.get());
+    ASSERT_TRUE(message);
+    auto* community = dynamic_cast<TAsn1OctetString*>(message->Child(1));
+    ASSERT_TRUE(community);
+    EXPECT_EQ(community->data, std::string(200, 'c'));
+    auto* pdu = dynamic_cast<TAsn1Sequence*>(message->Child(2));
+    ASSERT_TRUE(pdu);
+    EXPECT_EQ(dynamic_cast<TAsn1Integer&>(*pdu->Child(0)).value, 1);
+    UdpClose(catcher);
+}
+
+}  // namespace

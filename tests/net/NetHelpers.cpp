@@ -1,0 +1,54 @@
+#include "NetHelpers.h"
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace nettest {
+
+std::unique_ptr<TSnmpValue> WaitForValue(TSnmpConnection& link, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    std::unique_ptr<TSnmpValue> value;
+    while (link.Poll(value) == 0) {
+        if (std::chrono::steady_clock::now() >= end) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return value;
+}
+
+std::int64_t RequestIdOf(const TSnmpValue& value) {
+    auto* message = dynamic_cast<const TAsn1Sequence*>(value.reply.get());
+    auto* pdu = message ? dynamic_cast<const TAsn1Sequence*>(message->Child(2)) : nullptr;
+    auto* id = pdu ? dynamic_cast<const TAsn1Integer*>(pdu->Child(0)) : nullptr;
+    return id ? id->value : -1;
+}
+
+long UdpOutDatagrams() {
+    // Two "Udp:" lines: the names, then the numbers.
+    std::ifstream snmp("/proc/net/snmp");
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(snmp, line)) {
+        if (line.rfind("Udp: ", 0) != 0) continue;
+        std::istringstream words(line.substr(5));
+        std::vector<std::string> fields;
+        for (std::string w; words >> w;) fields.push_back(w);
+        if (names.empty()) {
+            names = fields;
+            continue;
+        }
+        for (std::size_t i = 0; i < names.size() && i < fields.size(); ++i) {
+            if (names[i] == "OutDatagrams") return std::stol(fields[i]);
+        }
+    }
+    return -1;
+}
+
+std::uint32_t Loopback() {
+    std::uint32_t address = 0;
+    ParseIpv4("127.0.0.1", address);
+    return address;
+}
+
+}  // namespace nettest

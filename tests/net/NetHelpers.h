@@ -1,0 +1,29 @@
+// Small helpers shared by the network tests.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Snmp.h"
+
+namespace nettest {
+
+inline constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
+inline constexpr const char* kDescrOid = "1.3.6.1.2.1.2.2.1.2.";
+
+// Polls `link` until a value arrives, or none within `timeout`.
+std::unique_ptr<TSnmpValue> WaitForValue(TSnmpConnection& link,
+                                         std::chrono::milliseconds timeout = std::chrono::seconds(3));
+
+// The request-id a decoded reply carries, or -1.
+std::int64_t RequestIdOf(const TSnmpValue& value);
+
+// Datagrams this network namespace has sent so far (Udp OutDatagrams).
+long UdpOutDatagrams();
+
+// 127.0.0.1 in network byte order.
+std::uint32_t Loopback();
+
+}  // namespace nettest

@@ -1,0 +1,46 @@
+// Sending a request takes no heap memory: every allocation in this program
+// is counted.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "Snmp.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+TEST(SendGet, AllocatesNothing) {
+    TSnmpConnection link("127.0.0.1:16300", "kelpie");
+    link.Open();
+    const std::string oids[] = {
+        "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1",
+        "1.3.6.1.2.1.2.2.1.18.9",
+        "1.3.6.1.4.1.9.9.48.1.1.1.2.1." + std::string(900, '7'),
+    };
+    const std::string community(1023, 'c');
+    long before = allocations.load();
+    for (int round = 0; round < 50; ++round) {
+        for (const std::string& oid : oids) link.SendGet(oid);
+    }
+    link.SetCommunity(community);
+    link.SendGet(oids[0]);
+    link.SetCommunity("kelpie");
+    link.SendGet(oids[1]);
+    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(link.nextRequestId, 152);
+}
+
+}  // namespace
