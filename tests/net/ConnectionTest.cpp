@@ -255,6 +255,43 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     EXPECT_EQ(RequestIdOf(*value), 1);
 }
 
+TEST_F(SimRouterLink, LosesAShareOfTheReplies) {
+    StartRouter({"--loss", "50"});
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    int lost = 0;
+    int sent = 0;
+    for (long id = 0; id < 40; ++id) {
+        link.SendGet(kCpuOid);
+        std::optional<std::string> line = WaitForRequest(id);
+        ASSERT_TRUE(line) << id;
+        lost += Contains(*line, "reply=lost") ? 1 : 0;
+        sent += Contains(*line, "reply=sent") ? 1 : 0;
+    }
+    EXPECT_EQ(lost + sent, 40);
+    EXPECT_GT(lost, 5);
+    EXPECT_GT(sent, 5);
+    int received = 0;
+    std::unique_ptr<TSnmpValue> value;
+    while (link.Poll(value) == 1) ++received;
+    EXPECT_EQ(received, sent);
+}
+
+TEST_F(SimRouterLink, DelaysRepliesWhenAsked) {
+    StartRouter({"--delay", "400"});
+    TSnmpConnection link(kRouter, "kelpie");
+    link.Open();
+    link.SendGet(kCpuOid);
+    std::optional<std::string> line = WaitForRequest(0);
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(Contains(*line, "reply=delayed")) << *line;
+    std::unique_ptr<TSnmpValue> early;
+    EXPECT_EQ(link.Poll(early), 0);
+    std::unique_ptr<TSnmpValue> late = WaitForValue(link, 5s);
+    ASSERT_TRUE(late);
+    EXPECT_EQ(RequestIdOf(*late), 0);
+}
+
 TEST_F(SimRouterLink, StopsByItselfAfterItsSeconds) {
     TChild router;
     ASSERT_TRUE(router.Start({SIMROUTER_PATH, "--seconds", "1", "--port", "16161"}));

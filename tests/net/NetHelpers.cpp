@@ -17,11 +17,30 @@ std::unique_ptr<TSnmpValue> WaitForValue(TSnmpConnection& link, std::chrono::mil
     return value;
 }
 
-std::int64_t RequestIdOf(const TSnmpValue& value) {
+namespace {
+
+const TAsn1Sequence* PduOf(const TSnmpValue& value) {
     auto* message = dynamic_cast<const TAsn1Sequence*>(value.reply.get());
-    auto* pdu = message ? dynamic_cast<const TAsn1Sequence*>(message->Child(2)) : nullptr;
-    auto* id = pdu ? dynamic_cast<const TAsn1Integer*>(pdu->Child(0)) : nullptr;
-    return id ? id->value : -1;
+    return message ? dynamic_cast<const TAsn1Sequence*>(message->Child(2)) : nullptr;
+}
+
+std::int64_t PduInteger(const TSnmpValue& value, int index) {
+    const TAsn1Sequence* pdu = PduOf(value);
+    auto* number = pdu ? dynamic_cast<const TAsn1Integer*>(pdu->Child(index)) : nullptr;
+    return number ? number->value : -1;
+}
+
+}  // namespace
+
+std::int64_t RequestIdOf(const TSnmpValue& value) { return PduInteger(value, 0); }
+
+std::int64_t ErrorStatusOf(const TSnmpValue& value) { return PduInteger(value, 1); }
+
+const TAsn1Base* BindingValueOf(const TSnmpValue& value) {
+    const TAsn1Sequence* pdu = PduOf(value);
+    auto* bindings = pdu ? dynamic_cast<const TAsn1Sequence*>(pdu->Child(3)) : nullptr;
+    auto* binding = bindings ? dynamic_cast<const TAsn1Sequence*>(bindings->Child(0)) : nullptr;
+    return binding ? binding->Child(1) : nullptr;
 }
 
 long UdpOutDatagrams() {

@@ -20,6 +20,12 @@ std::unique_ptr<TSnmpValue> WaitForValue(TSnmpConnection& link,
 // The request-id a decoded reply carries, or -1.
 std::int64_t RequestIdOf(const TSnmpValue& value);
 
+// The error-status of a decoded reply, or -1.
+std::int64_t ErrorStatusOf(const TSnmpValue& value);
+
+// The value node of a reply's one variable binding, or none.
+const TAsn1Base* BindingValueOf(const TSnmpValue& value);
+
 // Datagrams this network namespace has sent so far (Udp OutDatagrams).
 long UdpOutDatagrams();
 
