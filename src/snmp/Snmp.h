@@ -61,8 +61,8 @@ public:
     static constexpr int kDefaultPort = 161;
     static constexpr std::uint16_t kLocalPort = 65535;
     static constexpr std::size_t kBufferSize = 4096;
-    static constexpr int kResolveEmpty = -18;     // the address text is empty
-    static constexpr int kResolveNotFound = -3;   // the host name does not resolve
+    static constexpr int kResolveEmpty = -18;    // the address text is empty
+    static constexpr int kResolveNotFound = -3;  // the host name does not resolve
 
     TSnmpConnection(std::string_view hostText, std::string_view communityText);
     ~TSnmpConnection();
@@ -82,8 +82,8 @@ public:
     // that resolved.
     int Resolve(std::string_view text, int defaultPort);
 
-    void SetHost(std::string_view text);        // reopens only when the text changed
-    void SetCommunity(std::string_view text);   // takes effect with the next request
+    void SetHost(std::string_view text);       // reopens only when the text changed
+    void SetCommunity(std::string_view text);  // takes effect with the next request
 
     // Sends one GetRequest for `oidText`; nothing is sent (and no request-id
     // used) before an address was resolved. Never waits, never allocates.

@@ -14,7 +14,9 @@ namespace {
 constexpr int kMaxDropsPerPoll = 64;
 constexpr int kMaxPort = 65535;
 
-std::string_view Cut(std::string_view text) { return text.substr(0, std::min(text.size(), kMaxText)); }
+std::string_view Cut(std::string_view text) {
+    return text.substr(0, std::min(text.size(), kMaxText));
+}
 
 }  // namespace
 

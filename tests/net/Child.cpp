@@ -28,7 +28,8 @@ TChild::~TChild() {
     if (output_ >= 0) ::close(output_);
 }
 
-bool TChild::Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
+bool TChild::Start(const std::vector<std::string>& argv,
+                   const std::vector<std::string>& environment) {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
     posix_spawn_file_actions_t actions;

@@ -19,7 +19,8 @@ public:
 
     // Starts `argv[0]` with the arguments and, added to ours, `environment`
     // ("NAME=value").
-    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
+    bool Start(const std::vector<std::string>& argv,
+               const std::vector<std::string>& environment = {});
 
     // The next output line, or none when none came within `timeout` or the
     // process closed its output.

@@ -24,11 +24,12 @@ bool Contains(const std::string& line, const std::string& part) {
 class SimRouterLink : public ::testing::Test {
 protected:
     void StartRouter(std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv = {SIMROUTER_PATH, "--seconds", "30", "--log",
-                                         "--seed", "1", "--port", "16161"};
+        std::vector<std::string> argv = {SIMROUTER_PATH, "--seconds", "30",     "--log",
+                                         "--seed",       "1",         "--port", "16161"};
         argv.insert(argv.end(), extra.begin(), extra.end());
         ASSERT_TRUE(router_.Start(argv));
-        ASSERT_TRUE(router_.WaitFor([](const std::string& l) { return Contains(l, "listening on"); }, 5s))
+        ASSERT_TRUE(
+            router_.WaitFor([](const std::string& l) { return Contains(l, "listening on"); }, 5s))
             << "simrouter did not start";
     }
 

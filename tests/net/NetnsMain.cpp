@@ -29,7 +29,8 @@ bool InPrivateNetwork() {
 int main(int argc, char** argv) {
     if (!InPrivateNetwork()) {
         if (std::getenv("VENTREL_NETNS_ENTERED") != nullptr) {
-            std::fprintf(stderr, "%s: not in a private network namespace; refusing to run\n", argv[0]);
+            std::fprintf(stderr, "%s: not in a private network namespace; refusing to run\n",
+                         argv[0]);
             return 1;
         }
         ::setenv("VENTREL_NETNS_ENTERED", "1", 1);

@@ -38,7 +38,8 @@ protected:
         ASSERT_TRUE(agent_.Start({kSnmpd, "-f", "-Lo", "-C", "-c", conf.string()},
                                  {"SNMP_PERSISTENT_DIR=" + (dir_ / "persist").string(), "MIBS="}));
         ASSERT_TRUE(agent_.WaitFor(
-            [](const std::string& l) { return l.find("NET-SNMP version") != std::string::npos; }, 10s))
+            [](const std::string& l) { return l.find("NET-SNMP version") != std::string::npos; },
+            10s))
             << "snmpd did not start";
     }
 

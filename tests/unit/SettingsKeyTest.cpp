@@ -94,8 +94,8 @@ TEST_F(SettingsStore, FirstStartSeedsExactlyTheFiveDefaults) {
     // Hand-editable: the values are entries of [General].
     QByteArray text = ReadFile();
     EXPECT_TRUE(text.startsWith("[General]\n")) << text.constData();
-    for (const char* line : {"hostname=192.168.0.1\n", "community=kelpie\n", "interface=6\n",
-                             "top=0\n", "left=0\n"}) {
+    for (const char* line :
+         {"hostname=192.168.0.1\n", "community=kelpie\n", "interface=6\n", "top=0\n", "left=0\n"}) {
         EXPECT_TRUE(text.contains(line)) << line;
     }
     EXPECT_EQ(FileMode(), 0600u);
@@ -116,7 +116,9 @@ TEST_F(SettingsStore, SaveWritesAllFiveAndLoadReadsThemBack) {
     TCiscoConfig config;
     config.Load();
     config.hostname = "10.1.2.3:1161";
-    config.community = "a=b;c,d \"q\" \\ #x K\xC3\xBC" "che";
+    config.community =
+        "a=b;c,d \"q\" \\ #x K\xC3\xBC"
+        "che";
     config.selectedInterface = 2;
     config.top = -40;
     config.left = 1280;
@@ -167,8 +169,8 @@ TEST_F(SettingsStore, StoredNumbers) {
         int expected;
     };
     const Case cases[] = {
-        {"3", 3},           {"-2", -2},          {"abc", 6},       {"7x", 6},
-        {"", 6},            {"4294967295", -1},  {"99999999999", 6},
+        {"3", 3}, {"-2", -2},         {"abc", 6},         {"7x", 6},
+        {"", 6},  {"4294967295", -1}, {"99999999999", 6},
     };
     for (const Case& c : cases) {
         WriteFile(QByteArray("[General]\ninterface=") + c.stored + "\n");

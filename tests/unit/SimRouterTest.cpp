@@ -12,7 +12,8 @@ namespace {
 
 constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 
-std::vector<std::uint8_t> Request(const std::string& community, std::int32_t id, const std::string& oid) {
+std::vector<std::uint8_t> Request(const std::string& community, std::int32_t id,
+                                  const std::string& oid) {
     TAsn1SnmpGet get(community, id, oid);
     std::vector<std::uint8_t> out(4096);
     out.resize(get.Encode(out));
@@ -119,12 +120,10 @@ TEST_F(SimAgentTest, EchoesLargeRequestIds) {
 
 TEST_F(SimAgentTest, MissingObjectsAreNoSuchName) {
     const std::string missing[] = {
-        "1.3.6.1.2.1.2.2.1.2.0",      // the monitor's first list position
-        "1.3.6.1.2.1.2.2.1.2.13",     // past the last interface
-        "1.3.6.1.2.1.2.2.1.99.1",     // a column we do not keep
-        "1.3.6.1.4.1.9.9.48.1.1.1.5.3",
-        "1.3.6.1.4.1.9.9.109.1.1.1.1.6.2",
-        "1.3",
+        "1.3.6.1.2.1.2.2.1.2.0",   // the monitor's first list position
+        "1.3.6.1.2.1.2.2.1.2.13",  // past the last interface
+        "1.3.6.1.2.1.2.2.1.99.1",  // a column we do not keep
+        "1.3.6.1.4.1.9.9.48.1.1.1.5.3", "1.3.6.1.4.1.9.9.109.1.1.1.1.6.2", "1.3",
     };
     for (const std::string& oid : missing) {
         Response r = Ask(oid);
@@ -153,7 +152,8 @@ TEST_F(SimAgentTest, ErrorIndexPointsAtTheFirstMissingBinding) {
     Response r = Decode(reply.octets);
     EXPECT_EQ(r.status, TSimAgent::kNoSuchName);
     EXPECT_EQ(r.index, 2);
-    EXPECT_EQ(r.oids, (std::vector<std::string>{kCpuOid, "1.3.6.1.2.1.2.2.1.2.0", "1.3.6.1.2.1.2.2.1.2.1"}));
+    EXPECT_EQ(r.oids, (std::vector<std::string>{kCpuOid, "1.3.6.1.2.1.2.2.1.2.0",
+                                                "1.3.6.1.2.1.2.2.1.2.1"}));
     for (const TAsn1Base* value : r.values) EXPECT_STREQ(value->kindName, "null");
 }
 
@@ -229,7 +229,9 @@ TEST(SimRouter, RestartSetsCountersAndUptimeBack) {
     TSimRouter router(11, false, 30);
     router.AdvanceTo(29);
     std::uint32_t before = router.interfaces[0].inUcast;
-    auto uptime = [&] { return dynamic_cast<TAsn1Integer&>(*router.Get("1.3.6.1.2.1.1.3.0")).value; };
+    auto uptime = [&] {
+        return dynamic_cast<TAsn1Integer&>(*router.Get("1.3.6.1.2.1.1.3.0")).value;
+    };
     EXPECT_GT(uptime(), 8640000);  // more than a day
     EXPECT_FALSE(router.restarted());
     router.AdvanceTo(30);
@@ -264,7 +266,8 @@ TEST(SimOptions, CommandLines) {
         {{}, true},
         {{"--bind", "127.0.0.2", "--port", "161", "--community", "x y"}, true},
         {{"--port=16200", "--seconds=5", "--seed", "0"}, true},
-        {{"--log", "--wrap-soon", "--restart-after", "30", "--loss", "12.5", "--delay", "250"}, true},
+        {{"--log", "--wrap-soon", "--restart-after", "30", "--loss", "12.5", "--delay", "250"},
+         true},
         {{"--reply-from", "127.0.0.2"}, true},
         {{"--help"}, true},
         {{"--port", "0"}, false},
@@ -294,7 +297,8 @@ TEST(SimOptions, CommandLines) {
     EXPECT_EQ(defaults.seconds, 0);
 
     TSimOptions set;
-    ASSERT_FALSE(ParseSimOptions({"--port=16200", "--loss", "12.5", "--seed", "9", "--wrap-soon"}, set));
+    ASSERT_FALSE(
+        ParseSimOptions({"--port=16200", "--loss", "12.5", "--seed", "9", "--wrap-soon"}, set));
     EXPECT_EQ(set.port, 16200);
     EXPECT_DOUBLE_EQ(set.loss, 12.5);
     EXPECT_EQ(set.seed, 9u);
@@ -302,9 +306,9 @@ TEST(SimOptions, CommandLines) {
 
     // --help names every option.
     std::string help = SimHelpText();
-    for (const char* name : {"--bind", "--port", "--community", "--seconds", "--seed", "--log",
-                             "--wrap-soon", "--restart-after", "--loss", "--delay", "--reply-from",
-                             "--help"}) {
+    for (const char* name :
+         {"--bind", "--port", "--community", "--seconds", "--seed", "--log", "--wrap-soon",
+          "--restart-after", "--loss", "--delay", "--reply-from", "--help"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
 }

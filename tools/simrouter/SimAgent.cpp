@@ -23,7 +23,8 @@ struct TGetRequest {
 
 // SEQUENCE { version, community, [tag] { id, status, index, { { oid, value } ... } } }
 bool ReadRequest(const TAsn1Base* root, TGetRequest& request) {
-    const TAsn1Sequence* message = std::strcmp(root->kindName, "sequence") == 0 ? ListOf(root, 3) : nullptr;
+    const TAsn1Sequence* message =
+        std::strcmp(root->kindName, "sequence") == 0 ? ListOf(root, 3) : nullptr;
     if (message == nullptr) return false;
     auto* version = dynamic_cast<const TAsn1Integer*>(message->Child(0));
     auto* community = dynamic_cast<const TAsn1OctetString*>(message->Child(1));
@@ -107,7 +108,8 @@ TSimReply TSimAgent::Handle(std::span<const std::uint8_t> datagram) const {
     TGetRequest request;
     if (!decoded.node || !ReadRequest(decoded.node.get(), request)) {
         reply.summary = "not an SNMP message (" + std::to_string(datagram.size()) + " octets)";
-        if (!decoded.result.ok()) reply.summary += ": " + std::string(Asn1ErrorText(decoded.result.error));
+        if (!decoded.result.ok())
+            reply.summary += ": " + std::string(Asn1ErrorText(decoded.result.error));
         return reply;
     }
 
@@ -116,8 +118,8 @@ TSimReply TSimAgent::Handle(std::span<const std::uint8_t> datagram) const {
         if (!oids.empty()) oids += ',';
         oids += oid;
     }
-    reply.summary = "community=\"" + Printable(request.community) + "\" id=" +
-                    std::to_string(request.requestId) + " oid=" + oids;
+    reply.summary = "community=\"" + Printable(request.community) +
+                    "\" id=" + std::to_string(request.requestId) + " oid=" + oids;
     if (request.version != 0) {
         reply.summary += " ignored=version-" + std::to_string(request.version);
         return reply;

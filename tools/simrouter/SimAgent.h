@@ -11,9 +11,9 @@
 
 // What the agent made of one datagram.
 struct TSimReply {
-    bool answer = false;              // send `octets` back
-    std::vector<std::uint8_t> octets; // the GetResponse
-    std::string summary;              // the request and the outcome, for the log
+    bool answer = false;               // send `octets` back
+    std::vector<std::uint8_t> octets;  // the GetResponse
+    std::string summary;               // the request and the outcome, for the log
 };
 
 class TSimAgent {

@@ -49,23 +49,39 @@ std::string SimHelpText() {
            "  --help               print this text\n";
 }
 
-std::optional<std::string> ParseSimOptions(const std::vector<std::string>& args, TSimOptions& options) {
+std::optional<std::string> ParseSimOptions(const std::vector<std::string>& args,
+                                           TSimOptions& options) {
     using Reader = std::function<bool(const std::string&)>;
     const std::map<std::string, Reader> withValue = {
-        {"--bind", [&](const std::string& v) { options.bind = v; return IsAddress(v); }},
+        {"--bind",
+         [&](const std::string& v) {
+             options.bind = v;
+             return IsAddress(v);
+         }},
         {"--port", [&](const std::string& v) { return ReadNumber(v, 1, 65535, options.port); }},
-        {"--community", [&](const std::string& v) { options.community = v; return true; }},
-        {"--seconds", [&](const std::string& v) { return ReadNumber(v, 0, 86400 * 365, options.seconds); }},
-        {"--seed", [&](const std::string& v) {
+        {"--community",
+         [&](const std::string& v) {
+             options.community = v;
+             return true;
+         }},
+        {"--seconds",
+         [&](const std::string& v) { return ReadNumber(v, 0, 86400 * 365, options.seconds); }},
+        {"--seed",
+         [&](const std::string& v) {
              std::uint32_t seed = 0;
              if (!ReadNumber<std::uint32_t>(v, 0, UINT32_MAX, seed)) return false;
              options.seed = seed;
              return true;
          }},
-        {"--restart-after", [&](const std::string& v) { return ReadNumber(v, 1, 86400 * 365, options.restartAfter); }},
+        {"--restart-after",
+         [&](const std::string& v) { return ReadNumber(v, 1, 86400 * 365, options.restartAfter); }},
         {"--loss", [&](const std::string& v) { return ReadNumber(v, 0.0, 100.0, options.loss); }},
         {"--delay", [&](const std::string& v) { return ReadNumber(v, 0, 60000, options.delayMs); }},
-        {"--reply-from", [&](const std::string& v) { options.replyFrom = v; return IsAddress(v); }},
+        {"--reply-from",
+         [&](const std::string& v) {
+             options.replyFrom = v;
+             return IsAddress(v);
+         }},
     };
     const std::map<std::string, bool*> flags = {
         {"--log", &options.log}, {"--wrap-soon", &options.wrapSoon}, {"--help", &options.help}};
@@ -73,7 +89,8 @@ std::optional<std::string> ParseSimOptions(const std::vector<std::string>& args,
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> value;
-        if (std::size_t equals = name.find('='); name.starts_with("--") && equals != std::string::npos) {
+        if (std::size_t equals = name.find('=');
+            name.starts_with("--") && equals != std::string::npos) {
             value = name.substr(equals + 1);
             name.resize(equals);
         }

@@ -10,20 +10,21 @@ struct TSimOptions {
     std::string bind = "127.0.0.1";
     int port = 16161;
     std::string community = "kelpie";
-    int seconds = 0;                 // 0: until SIGINT or SIGTERM
+    int seconds = 0;  // 0: until SIGINT or SIGTERM
     std::optional<std::uint32_t> seed;
     bool log = false;
     bool wrapSoon = false;
-    int restartAfter = 0;            // 0: never
-    double loss = 0;                 // percent of replies not sent
+    int restartAfter = 0;  // 0: never
+    double loss = 0;       // percent of replies not sent
     int delayMs = 0;
-    std::string replyFrom;           // empty: reply from the listening socket
+    std::string replyFrom;  // empty: reply from the listening socket
     bool help = false;
 };
 
 // Reads the arguments after the program name. Returns an error text, or
 // nothing when they are all good.
-std::optional<std::string> ParseSimOptions(const std::vector<std::string>& args, TSimOptions& options);
+std::optional<std::string> ParseSimOptions(const std::vector<std::string>& args,
+                                           TSimOptions& options);
 
 // The text --help prints.
 std::string SimHelpText();

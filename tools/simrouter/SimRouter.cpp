@@ -8,7 +8,7 @@ namespace {
 
 struct InterfaceKind {
     const char* name;
-    double unicastIn;   // packets per second
+    double unicastIn;  // packets per second
     double unicastOut;
     double averageSize;
 };
@@ -88,7 +88,8 @@ TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter)
                 double room = std::max(1.0, perSecond) * Uniform(20, 60);
                 return static_cast<std::uint32_t>(4294967296.0 - room);
             }
-            return static_cast<std::uint32_t>(std::fmod(perSecond * Uniform(1e5, 2e6), 4294967296.0));
+            return static_cast<std::uint32_t>(
+                std::fmod(perSecond * Uniform(1e5, 2e6), 4294967296.0));
         };
         entry.inUcast = start(kind.unicastIn);
         entry.outUcast = start(kind.unicastOut);
@@ -160,9 +161,12 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
     if (oid == "1.3.6.1.2.1.2.1.0") return Number(kInterfaceCount, kTagInteger);
 
     // cpmCPUTotal5secRev, 1minRev and 5minRev of CPU entry 1
-    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1") return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
-    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.7.1") return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
-    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.8.1") return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
+    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1")
+        return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
+    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.7.1")
+        return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
+    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.8.1")
+        return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
 
     long column = 0;
     long row = 0;
@@ -171,10 +175,14 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
         if (row < 1 || row > static_cast<long>(pools.size())) return nullptr;
         const TSimPool& pool = pools[static_cast<std::size_t>(row - 1)];
         switch (column) {
-            case 2: return std::make_unique<TAsn1OctetString>(pool.name);
-            case 5: return Number(pool.used, kTagGauge);
-            case 6: return Number(pool.size - pool.used, kTagGauge);
-            default: return nullptr;
+            case 2:
+                return std::make_unique<TAsn1OctetString>(pool.name);
+            case 5:
+                return Number(pool.used, kTagGauge);
+            case 6:
+                return Number(pool.size - pool.used, kTagGauge);
+            default:
+                return nullptr;
         }
     }
     // ifTable (RFC 1213) of interfaces 1 to 12
@@ -182,15 +190,24 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
         if (row < 1 || row > kInterfaceCount) return nullptr;
         const TSimInterface& entry = interfaces[static_cast<std::size_t>(row - 1)];
         switch (column) {
-            case 1: return Number(static_cast<std::uint32_t>(row), kTagInteger);
-            case 2: return std::make_unique<TAsn1OctetString>(entry.name);
-            case 10: return Number(entry.inOctets, kTagCounter);
-            case 11: return Number(entry.inUcast, kTagCounter);
-            case 12: return Number(entry.inNUcast, kTagCounter);
-            case 16: return Number(entry.outOctets, kTagCounter);
-            case 17: return Number(entry.outUcast, kTagCounter);
-            case 18: return Number(entry.outNUcast, kTagCounter);
-            default: return nullptr;
+            case 1:
+                return Number(static_cast<std::uint32_t>(row), kTagInteger);
+            case 2:
+                return std::make_unique<TAsn1OctetString>(entry.name);
+            case 10:
+                return Number(entry.inOctets, kTagCounter);
+            case 11:
+                return Number(entry.inUcast, kTagCounter);
+            case 12:
+                return Number(entry.inNUcast, kTagCounter);
+            case 16:
+                return Number(entry.outOctets, kTagCounter);
+            case 17:
+                return Number(entry.outUcast, kTagCounter);
+            case 18:
+                return Number(entry.outNUcast, kTagCounter);
+            default:
+                return nullptr;
         }
     }
     return nullptr;

@@ -31,7 +31,7 @@ struct TSimPool {
     std::string name;
     std::uint32_t size = 0;  // used + free
     std::uint32_t used = 0;
-    std::uint32_t lowest = 0;   // bounds of the used bytes
+    std::uint32_t lowest = 0;  // bounds of the used bytes
     std::uint32_t highest = 0;
 };
 

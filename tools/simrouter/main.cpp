@@ -61,8 +61,10 @@ public:
         std::uint32_t address = 0;
         ParseIpv4(options_.bind, address);
         socket_ = UdpOpen();
-        if (socket_ == kNoSocket || !UdpBind(socket_, address, static_cast<std::uint16_t>(options_.port))) {
-            std::cerr << "simrouter: cannot listen on " << options_.bind << ":" << options_.port << "\n";
+        if (socket_ == kNoSocket ||
+            !UdpBind(socket_, address, static_cast<std::uint16_t>(options_.port))) {
+            std::cerr << "simrouter: cannot listen on " << options_.bind << ":" << options_.port
+                      << "\n";
             return false;
         }
         replySocket_ = socket_;
@@ -70,7 +72,8 @@ public:
             ParseIpv4(options_.replyFrom, address);
             replySocket_ = UdpOpen();
             if (replySocket_ == kNoSocket || !UdpBind(replySocket_, address, 0)) {
-                std::cerr << "simrouter: cannot bind a reply socket to " << options_.replyFrom << "\n";
+                std::cerr << "simrouter: cannot bind a reply socket to " << options_.replyFrom
+                          << "\n";
                 return false;
             }
         }
@@ -131,7 +134,8 @@ private:
             Log(sender, reply.summary);
             return;
         }
-        if (options_.loss > 0 && std::uniform_real_distribution<double>(0, 100)(loss_) < options_.loss) {
+        if (options_.loss > 0 &&
+            std::uniform_real_distribution<double>(0, 100)(loss_) < options_.loss) {
             Log(sender, reply.summary + " reply=lost");
             return;
         }
