@@ -1,0 +1,368 @@
+#include "Fciscomon.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTimer>
+
+#include "Faboutventrel.h"
+#include "Fonts.h"
+#include "Formutil.h"
+#include "Frouterconfig.h"
+#include "Gaugebar.h"
+#include "Hidetask.h"
+#include "Largehtmllabel.h"
+#include "Routerconf.h"
+#include "Snmp.h"
+#include "Startdir.h"
+#include "Viewdoc.h"
+
+namespace {
+
+const QStringList kWaitingText = {
+    "Waiting for SNMP packets to be received...<br><br>",
+    "If no SNMP packets are received, then use the <Setup> ",
+    "button to verify your router settings are correct.",
+};
+
+template <typename T>
+T* Make(QWidget* parent, const char* name, QRect geometry) {
+    auto* widget = new T(parent);
+    widget->setObjectName(name);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
+    QAction* action = text == "-" ? menu->addSeparator() : menu->addAction(text);
+    action->setObjectName(name);
+    return action;
+}
+
+// Counters and gauges are unsigned 32-bit values carried in a signed field.
+std::uint32_t Unsigned(const TSnmpValue* v) { return static_cast<std::uint32_t>(v->value); }
+
+}  // namespace
+
+int Percent(std::int64_t part, std::int64_t total) {
+    if (total <= 0) return 0;
+    return static_cast<int>(part * 100 / total);
+}
+
+TFormCiscoMon::TFormCiscoMon(QWidget* parent)
+    : QMainWindow(parent), Now([] { return QDateTime::currentSecsSinceEpoch(); }) {
+    setObjectName("FormCiscoMon");
+    setWindowTitle("Ventrel");
+    setFont(MonitorFont());
+    setWindowIcon(QIcon(":/ventrel.svg"));
+    CreateControls();
+    CreateMenus();
+    ConnectSignals();
+
+    config_ = std::make_unique<TCiscoConfig>();
+    Config = config_.get();
+    Config->Load();
+    PlaceWindow();
+    Quitting = false;
+    CreateTaskbar();
+    PageControl1->setCurrentWidget(TabSheetWaiting);
+    FormCreate();
+}
+
+TFormCiscoMon::~TFormCiscoMon() {
+    if (Config == config_.get()) Config = nullptr;
+}
+
+void TFormCiscoMon::CreateControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName("ClientArea");
+    client->setFixedSize(382, 114);
+    setCentralWidget(client);
+
+    ComboBoxInterface = Make<QComboBox>(client, "ComboBoxInterface", {36, 8, 145, 21});
+    ButtonSetup = Make<QPushButton>(client, "ButtonSetup", {187, 8, 75, 21});
+    ButtonSetup->setText("Setup");
+
+    PageControl1 = Make<QStackedWidget>(client, "PageControl1", {0, 30, 388, 86});
+    TabSheetGauges = new QWidget;
+    TabSheetGauges->setObjectName("TabSheetGauges");
+    TabSheetWaiting = new QWidget;
+    TabSheetWaiting->setObjectName("TabSheetWaiting");
+    PageControl1->addWidget(TabSheetGauges);
+    PageControl1->addWidget(TabSheetWaiting);
+
+    CreateGauges();
+
+    LargeHtmlLabel1 = Make<TLargeHtmlLabel>(TabSheetWaiting, "LargeHtmlLabel1", {3, 3, 366, 62});
+    LargeHtmlLabel1->SetWordWrap1(1);
+    LargeHtmlLabel1->SetLines(kWaitingText);
+
+    TimerPoll = new QTimer(this);
+    TimerPoll->setObjectName("TimerPoll");
+    TimerRequest = new QTimer(this);
+    TimerRequest->setObjectName("TimerRequest");
+    for (QTimer* timer : {TimerPoll, TimerRequest}) {
+        timer->setInterval(1000);
+        timer->start();
+    }
+    // The client area is fixed; the menu bar sits above it.
+    setFixedSize(382, 114 + menuBar()->sizeHint().height());
+}
+
+void TFormCiscoMon::CreateGauges() {
+    QWidget* page = TabSheetGauges;
+    LabelPacketsIn = MakeLabel(page, "LabelPacketsIn", "LabelPacketsIn", {32, 3});
+    LabelPacketsOut = MakeLabel(page, "LabelPacketsOut", "LabelPacketsOut", {220, 3});
+    MakeLabel(page, "Label3", "In:", {12, 26});
+    MakeLabel(page, "Label4", "Out:", {192, 26});
+    MakeLabel(page, "Label1", "Mem:", {0, 55});
+    MakeLabel(page, "Label2", "CPU:", {190, 55});
+
+    ProgressBarPPSIn = Make<TGaugeBar>(page, "ProgressBarPPSIn", {32, 22, 150, 17});
+    ProgressBarPPSOut = Make<TGaugeBar>(page, "ProgressBarPPSOut", {220, 22, 150, 17});
+    ProgressBarMem = Make<TGaugeBar>(page, "ProgressBarMem", {32, 52, 150, 17});
+    ProgressBarCpu = Make<TGaugeBar>(page, "ProgressBarCpu", {220, 52, 150, 17});
+    for (TGaugeBar* bar : {ProgressBarPPSIn, ProgressBarPPSOut, ProgressBarMem, ProgressBarCpu}) {
+        bar->ApplyMonitorLook();
+        bar->SetMaximum(100);
+        bar->SetStep(10);
+        bar->SetGlowAnimation(false);
+    }
+    // Packet rates jump to each new value; memory and CPU glide.
+    for (TGaugeBar* bar : {ProgressBarPPSIn, ProgressBarPPSOut}) {
+        bar->Appearance().ValueFormat = "%.0f pps";
+        bar->SetProgressAnimation(false);
+    }
+    for (TGaugeBar* bar : {ProgressBarMem, ProgressBarCpu}) {
+        bar->Appearance().ValueFormat = "%.0f%%";
+        bar->SetProgressAnimation(true);
+    }
+}
+
+void TFormCiscoMon::CreateMenus() {
+    File1 = menuBar()->addMenu("File");
+    File1->setObjectName("File1");
+    Exit1 = MakeAction(File1, "Exit1", "Exit");
+    Help1 = menuBar()->addMenu("Help");
+    Help1->setObjectName("Help1");
+    UsersManual1 = MakeAction(Help1, "UsersManual1", "User's Manual");
+    N2 = MakeAction(Help1, "N2", "-");
+    About1 = MakeAction(Help1, "About1", "About");
+    menuBar()->setObjectName("MainMenu1");
+
+    PopupMenuTaskbar = new QMenu(this);
+    PopupMenuTaskbar->setObjectName("PopupMenuTaskbar");
+    OpenWindow1 = MakeAction(PopupMenuTaskbar, "OpenWindow1", "Open Window");
+    N1 = MakeAction(PopupMenuTaskbar, "N1", "-");
+    Quit1 = MakeAction(PopupMenuTaskbar, "Quit1", "Quit");
+}
+
+void TFormCiscoMon::ConnectSignals() {
+    connect(TimerPoll, &QTimer::timeout, this, &TFormCiscoMon::TimerPollTimer);
+    connect(TimerRequest, &QTimer::timeout, this, &TFormCiscoMon::TimerRequestTimer);
+    // activated fires only when the user picks an entry, never for our own changes.
+    connect(ComboBoxInterface, &QComboBox::activated, this, &TFormCiscoMon::ComboBoxInterfaceChange);
+    connect(ButtonSetup, &QPushButton::clicked, this, &TFormCiscoMon::ButtonSetupClick);
+    connect(Exit1, &QAction::triggered, this, &TFormCiscoMon::Exit1Click);
+    connect(Quit1, &QAction::triggered, this, &TFormCiscoMon::Quit1Click);
+    connect(About1, &QAction::triggered, this, &TFormCiscoMon::About1Click);
+    connect(UsersManual1, &QAction::triggered, this, &TFormCiscoMon::UsersManual1Click);
+    connect(OpenWindow1, &QAction::triggered, this, &TFormCiscoMon::OpenWindow1Click);
+}
+
+void TFormCiscoMon::PlaceWindow() {
+    QPoint stored(Config->left, Config->top);
+    // A position saved on a screen that is gone would put the window where
+    // nobody can see it.
+    QRect window(stored, frameGeometry().size());
+    bool visible = false;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        visible = visible || screen->availableGeometry().intersects(window);
+    }
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!visible && primary != nullptr) stored = primary->availableGeometry().topLeft();
+    move(stored);
+}
+
+void TFormCiscoMon::CreateTaskbar() {
+    Taskbar = std::make_unique<THideOnTaskbar>();
+    Taskbar->form = this;
+    Taskbar->tip = "Ventrel";
+    Taskbar->callbackMessage = kTrayCallbackMessage;
+    Taskbar->icon = windowIcon();
+    Taskbar->keyName = Config->name;
+    // The icon stays in the tray from now until the program quits.
+    Taskbar->SetAlwaysIcon(true);
+    Taskbar->popupMenu = PopupMenuTaskbar;
+}
+
+void TFormCiscoMon::FormCreate() {
+    Connection = std::make_unique<TSnmpConnection>(Config->hostname, Config->community);
+    Connection->Open();
+    for (int i = 0; i < Config->interfaceCount; ++i) {
+        const TSnmpValue* descr = Config->interfaces[static_cast<std::size_t>(i)].descr;
+        ComboBoxInterface->addItem(QString::fromLocal8Bit(descr->valueText));
+    }
+    // A stored number outside the list leaves nothing selected.
+    int stored = Config->selectedInterface;
+    ComboBoxInterface->setCurrentIndex(stored >= 0 && stored < ComboBoxInterface->count() ? stored : -1);
+}
+
+void TFormCiscoMon::ComboBoxInterfaceChange(int) {
+    if (Config == nullptr) return;
+    int index = ComboBoxInterface->currentIndex();
+    if (index == Config->selectedInterface) return;
+    Config->selectedInterface = index;
+    Config->Save();
+}
+
+void TFormCiscoMon::TimerRequestTimer() {
+    if (!Connection) return;
+    const int sel = ComboBoxInterface->currentIndex();
+    for (const auto& v : Config->variables) {
+        if (!v->active || (v->once && v->answered)) continue;
+        Connection->SendGet(v->oid);
+    }
+    if (sel < 0 || sel >= Config->interfaceCount) return;
+    const TCiscoInterface& it = Config->interfaces[static_cast<std::size_t>(sel)];
+    for (const TSnmpValue* counter : {it.inUcast, it.inNUcast, it.outUcast, it.outNUcast}) {
+        Connection->SendGet(counter->oid);
+    }
+}
+
+void TFormCiscoMon::TimerPollTimer() {
+    const std::int64_t now = Now();
+    bool anyMatched = false;
+    std::unique_ptr<TSnmpValue> reply;
+    for (int n = 0; Connection && n < maxRepliesPerTick && Connection->Poll(reply) > 0; ++n) {
+        if (!reply->oid.empty()) {
+            // Every entry with this OID takes the value: the match runs
+            // through the whole table.
+            for (const auto& v : Config->variables) {
+                if (v->oid != reply->oid) continue;
+                v->valueText = reply->valueText;
+                v->value = reply->value;
+                v->answered = true;
+                v->fresh = true;
+                v->AddSample(now, reply->value);
+                anyMatched = true;
+            }
+        }
+        reply.reset();
+    }
+    if (anyMatched) UpdateGauges();
+    for (const auto& v : Config->variables) v->fresh = false;
+}
+
+void TFormCiscoMon::UpdateGauges() {
+    if (PageControl1->currentWidget() == TabSheetWaiting) PageControl1->setCurrentWidget(TabSheetGauges);
+
+    // Pools of 2 to 4 GiB overflow 32-bit sums: add in 64 bits.
+    std::int64_t sumUsed = 0;
+    std::int64_t sumTotal = 0;
+    for (int p = 0; p < Config->poolCount; ++p) {
+        const TCiscoPool& pool = Config->pools[static_cast<std::size_t>(p)];
+        std::int64_t used = Unsigned(pool.poolUsed);
+        sumUsed += used;
+        sumTotal += used + Unsigned(pool.poolFree);
+    }
+    ProgressBarCpu->SetPosition(static_cast<double>(Unsigned(Config->cpu)));
+    ProgressBarMem->SetPosition(Percent(sumUsed, sumTotal));
+
+    for (int i = 0; i < Config->interfaceCount; ++i) {
+        const TSnmpValue* descr = Config->interfaces[static_cast<std::size_t>(i)].descr;
+        if (!descr->fresh) continue;
+        // Renaming an item never changes the selection.
+        const int selected = ComboBoxInterface->currentIndex();
+        ComboBoxInterface->setItemText(i, QString::fromLocal8Bit(descr->valueText));
+        ComboBoxInterface->setCurrentIndex(selected);
+    }
+    const int sel = ComboBoxInterface->currentIndex();
+    if (sel >= 0 && sel < Config->interfaceCount) UpdatePacketGauges(sel);
+}
+
+void TFormCiscoMon::UpdatePacketGauges(int sel) {
+    const TCiscoInterface& it = Config->interfaces[static_cast<std::size_t>(sel)];
+    // The totals: two unsigned 32-bit counters each, summed without wrapping.
+    const std::uint64_t inTotal = std::uint64_t{Unsigned(it.inUcast)} + Unsigned(it.inNUcast);
+    const std::uint64_t outTotal = std::uint64_t{Unsigned(it.outUcast)} + Unsigned(it.outNUcast);
+    const double ppsIn = it.inUcast->Rate(10) + it.inNUcast->Rate(10);
+    const double ppsOut = it.outUcast->Rate(10) + it.outNUcast->Rate(10);
+    LabelPacketsIn->setText(QString::number(inTotal));
+    LabelPacketsIn->adjustSize();
+    LabelPacketsOut->setText(QString::number(outTotal));
+    LabelPacketsOut->adjustSize();
+
+    // A new peak raises the maximum and shows in full at once; the maximum
+    // never comes down.
+    for (auto [bar, pps] : {std::pair{ProgressBarPPSIn, ppsIn}, std::pair{ProgressBarPPSOut, ppsOut}}) {
+        const auto n = static_cast<double>(static_cast<std::int64_t>(pps));
+        if (n > bar->Maximum()) bar->SetMaximum(n);
+        bar->SetPosition(n);
+    }
+}
+
+void TFormCiscoMon::ButtonSetupClick() {
+    TFormRouterConfig dialog(*Config, this);
+    PlaceDialog(this, &dialog);
+    if (dialog.exec() != QDialog::Accepted) return;
+    Connection->SetHost(Config->hostname);
+    Connection->SetCommunity(Config->community);
+    Config->Save();
+    PageControl1->setCurrentWidget(TabSheetWaiting);
+}
+
+void TFormCiscoMon::About1Click() {
+    TFormAboutVentrel dialog(this);
+    PlaceDialog(this, &dialog);
+    dialog.exec();
+}
+
+void TFormCiscoMon::UsersManual1Click() { OpenManual("ventrel", StartDirectory(), false); }
+
+void TFormCiscoMon::OpenWindow1Click() { Taskbar->RequestRestore(); }
+
+void TFormCiscoMon::Exit1Click() {
+    Quitting = true;
+    // The window may be hidden in the tray, and hidden windows never end
+    // the application by themselves.
+    if (close()) QCoreApplication::quit();
+}
+
+void TFormCiscoMon::Quit1Click() { Exit1Click(); }
+
+void TFormCiscoMon::closeEvent(QCloseEvent* event) { FormClose(event); }
+
+void TFormCiscoMon::FormClose(QCloseEvent* event) {
+    if (!Quitting) {
+        // Closing hides to the tray; polling goes on.
+        Taskbar->HideToTray();
+        event->ignore();
+        return;
+    }
+    if (Config != nullptr) {
+        Config->top = y();
+        Config->left = x();
+        Config->Save();
+    }
+    if (Taskbar) Taskbar->RemoveIcon();
+    event->accept();
+}

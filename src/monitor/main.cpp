@@ -1,0 +1,31 @@
+// Ventrel: a desktop monitor for one router, polled every second over SNMP.
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "Fciscomon.h"
+#include "Fonts.h"
+#include "Startdir.h"
+#include "Winsockinit.h"
+
+int main(int argc, char* argv[]) {
+    if (!StartSockets()) return 1;
+    RecordStartDirectory();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("ventrel");
+    QApplication::setOrganizationName("Quillot");
+    // Hiding to the tray must not end the program; Exit and Quit end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    RegisterFonts();
+    try {
+        TFormCiscoMon window;
+        window.show();
+        QApplication::exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, "Ventrel", QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        QMessageBox::critical(nullptr, "Ventrel", QString());
+    }
+    return 0;
+}

@@ -1,0 +1,169 @@
+#include "Hidetask.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
+#include <QMenu>
+#include <QWidget>
+
+#include "Desktop.h"
+#include "Frestore.h"
+#include "SettingsKey.h"
+
+long TrayMouseEvent(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::Trigger: return kTrayLeftButtonDown;
+        case QSystemTrayIcon::Context: return kTrayRightButtonDown;
+        case QSystemTrayIcon::DoubleClick: return kTrayLeftButtonDoubleClick;
+        case QSystemTrayIcon::MiddleClick: return kTrayMiddleButtonDown;
+        case QSystemTrayIcon::Unknown: break;
+    }
+    return 0;
+}
+
+bool SamePassword(std::string_view entered, std::string_view password) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (entered.size() != password.size()) return false;
+    for (std::size_t i = 0; i < entered.size(); ++i) {
+        if (lower(entered[i]) != lower(password[i])) return false;
+    }
+    return true;
+}
+
+THideOnTaskbar::THideOnTaskbar(QObject* parent) : QObject(parent) {
+    setObjectName("Taskbar");
+}
+
+THideOnTaskbar::~THideOnTaskbar() = default;
+
+void THideOnTaskbar::SetAlwaysIcon(bool flag) {
+    alwaysIcon = flag;
+    AddIcon();
+}
+
+void THideOnTaskbar::AddIcon() {
+    if (!trayIcon_) {
+        trayIcon_ = std::make_unique<QSystemTrayIcon>();
+        trayIcon_->setObjectName("TrayIcon");
+        connect(trayIcon_.get(), &QSystemTrayIcon::activated, this, &THideOnTaskbar::Activated);
+    }
+    trayIcon_->setIcon(icon);
+    trayIcon_->setToolTip(QString::fromLocal8Bit(tip.substr(0, kMaxTip)));
+    // Where no tray runs yet, the icon docks as soon as one appears.
+    trayIcon_->show();
+    iconShown = true;
+}
+
+void THideOnTaskbar::DeleteIcon() {
+    if (trayIcon_) trayIcon_->hide();
+    iconShown = false;
+}
+
+void THideOnTaskbar::RemoveIcon() {
+    if (iconShown) DeleteIcon();
+}
+
+void THideOnTaskbar::LoadTraySettings() {
+    SettingsKey key;
+    key.Open(keyName);
+    std::string stored;
+    key.ReadString("hidetask_password", "", stored, 1024);
+    usePassword = key.ReadInteger("hidetask_usepassword", 0) != 0;
+    password = stored;
+    useBossKey = key.ReadInteger("hidetask_usebosskey", 0) != 0;
+    key.Close();
+}
+
+void THideOnTaskbar::HideForms() {
+    // Collect first, hide afterwards: hiding changes what is visible.
+    hiddenForms.clear();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && hiddenForms.size() < kMaxHiddenForms) hiddenForms.emplace_back(widget);
+    }
+    for (const auto& widget : hiddenForms) {
+        if (widget) widget->hide();
+    }
+}
+
+void THideOnTaskbar::ShowForms() {
+    for (const auto& widget : hiddenForms) {
+        if (!widget) continue;
+        widget->setEnabled(true);
+        widget->show();
+    }
+}
+
+void THideOnTaskbar::HideToTray() {
+    LoadTraySettings();
+    if (icon.isNull()) {
+        Desktop().MessageBox("Internal Error: Taskbar icon is NULL", "Error");
+        return;
+    }
+    AddIcon();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Without a tray nobody could bring a hidden window back.
+        if (QWidget* window = form.data()) window->showMinimized();
+        return;
+    }
+    HideForms();
+    hidden = true;
+}
+
+void THideOnTaskbar::RestoreWindows() {
+    if (!alwaysIcon) DeleteIcon();
+    ShowForms();
+    hidden = false;
+}
+
+void THideOnTaskbar::Activated(QSystemTrayIcon::ActivationReason reason) {
+    HandleTrayMessage({callbackMessage, 0, TrayMouseEvent(reason)});
+}
+
+void THideOnTaskbar::HandleTrayMessage(const TTrayMessage& message) {
+    if (message.lParam == kTrayLeftButtonDown) {
+        RequestRestore();
+    } else if (message.lParam == kTrayRightButtonDown) {
+        ShowTrayMenu();
+    }
+}
+
+void THideOnTaskbar::ShowTrayMenu() {
+    const QPoint at = QCursor::pos();
+    if (popupMenu == nullptr) return;
+    if (QWidget* window = form.data()) window->activateWindow();
+    popupMenu->popup(at);
+}
+
+void THideOnTaskbar::RequestRestore() {
+    if (restoring) {
+        // The password dialog is open: bring it forward, nothing more.
+        if (restoreDialog) {
+            restoreDialog->show();
+            restoreDialog->raise();
+            restoreDialog->activateWindow();
+        }
+        return;
+    }
+    restoring = true;
+    QWidget* window = form.data();
+    if (!hidden && window != nullptr && window->isVisible()) {
+        // On screen, perhaps minimised or behind others: no password asked.
+        if (window->isMinimized()) window->showNormal();
+        window->raise();
+        window->activateWindow();
+    } else if (usePassword) {
+        TFormRestore dialog(form);
+        restoreDialog = &dialog;
+        const bool ok = dialog.exec() == QDialog::Accepted;
+        const std::string entered = dialog.EditPassword->text().toLocal8Bit().toStdString();
+        restoreDialog = nullptr;
+        if (ok && SamePassword(entered, password)) {
+            RestoreWindows();
+        } else if (ok) {
+            Desktop().MessageBox("Invalid Password", "Invalid Password");
+        }
+    } else {
+        RestoreWindows();
+    }
+    restoring = false;
+}

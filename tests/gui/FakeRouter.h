@@ -1,0 +1,54 @@
+// A scripted SNMP agent inside the test: it answers each GetRequest from a
+// table of OIDs with exactly the value the test put there, and records what
+// it was asked. Loopback only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Asn1.h"
+
+struct TFakeRequest {
+    std::string community;
+    std::int32_t requestId = 0;
+    std::string oid;
+    std::uint32_t sourceAddress = 0;  // network byte order
+    std::uint16_t sourcePort = 0;     // host byte order
+};
+
+class TFakeRouter {
+public:
+    // Binds a UDP socket on `address` (a loopback or namespace address) and
+    // `port` (0: any free port).
+    explicit TFakeRouter(const char* address = "127.0.0.1", std::uint16_t port = 0);
+    ~TFakeRouter();
+    TFakeRouter(const TFakeRouter&) = delete;
+    TFakeRouter& operator=(const TFakeRouter&) = delete;
+
+    std::uint16_t port() const { return port_; }
+
+    void SetInteger(const std::string& oid, std::uint32_t value, std::uint8_t type = kTagGauge);
+    void SetText(const std::string& oid, const std::string& text);
+
+    // Reads every request that arrives within `waitMs` of the last one and
+    // answers those it has a value for (others get noSuchName). Returns the
+    // count read.
+    int Serve(int waitMs = 100);
+
+    // Sends raw octets from this socket to 127.0.0.1:`toPort`.
+    void SendRaw(const std::vector<std::uint8_t>& octets, std::uint16_t toPort);
+
+    std::vector<TFakeRequest> requests;
+    bool answer = true;  // false: read and record, never reply
+
+private:
+    void Reply(const TFakeRequest& request);
+
+    int socket_ = -1;
+    std::uint16_t port_ = 0;
+    std::map<std::string, std::function<std::unique_ptr<TAsn1Base>()>> values_;
+};

@@ -1,0 +1,350 @@
+// The main window in process, offscreen, against a scripted agent on
+// loopback. Each test runs in its own network namespace (the window binds
+// the fixed local port 65535) and its own settings folder.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "Faboutventrel.h"
+#include "FakeRouter.h"
+#include "Fciscomon.h"
+#include "Frouterconfig.h"
+#include "Gaugebar.h"
+#include "Routerconf.h"
+#include "Snmp.h"
+
+namespace {
+
+const std::string kCpu = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
+const std::string kPoolUsed = "1.3.6.1.4.1.9.9.48.1.1.1.5.";
+const std::string kPoolFree = "1.3.6.1.4.1.9.9.48.1.1.1.6.";
+const std::string kDescr = "1.3.6.1.2.1.2.2.1.2.";
+const std::string kInUcast = "1.3.6.1.2.1.2.2.1.11.";
+const std::string kInNUcast = "1.3.6.1.2.1.2.2.1.12.";
+const std::string kOutUcast = "1.3.6.1.2.1.2.2.1.17.";
+const std::string kOutNUcast = "1.3.6.1.2.1.2.2.1.18.";
+
+class MonitorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=kelpie\n").arg(router.port()));
+    }
+
+    void WriteSettings(const QString& general) {
+        QDir(home.path()).mkpath("Quillot");
+        QFile file(SettingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("[General]\n" + general).toUtf8());
+    }
+
+    QString SettingsPath() const { return home.path() + "/Quillot/ventrel.conf"; }
+
+    QSettings Stored() const { return QSettings(SettingsPath(), QSettings::IniFormat); }
+
+    void Open() {
+        window = std::make_unique<TFormCiscoMon>();
+        // The test drives the ticks itself.
+        window->TimerPoll->stop();
+        window->TimerRequest->stop();
+        window->Now = [this] { return now; };
+    }
+
+    // One request tick, the agent's answers, one poll tick.
+    void Tick() {
+        window->TimerRequestTimer();
+        router.Serve(50);
+        pollfd ready{window->connection()->socket, POLLIN, 0};
+        ::poll(&ready, 1, 200);
+        window->TimerPollTimer();
+    }
+
+    bool Waiting() const { return window->PageControl1->currentWidget() == window->TabSheetWaiting; }
+
+    QTemporaryDir home;
+    TFakeRouter router;
+    std::unique_ptr<TFormCiscoMon> window;
+    std::int64_t now = 1'000'000;
+};
+
+TEST_F(MonitorWindow, FirstStartShowsTheWaitingTextAndPlaceholderNames) {
+    QFile::remove(SettingsPath());
+    Open();
+    EXPECT_TRUE(Waiting());
+    ASSERT_EQ(window->ComboBoxInterface->count(), 10);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(window->ComboBoxInterface->itemText(i), QString("if%1").arg(i));
+    EXPECT_EQ(window->ComboBoxInterface->currentIndex(), 6);
+    EXPECT_EQ(window->windowTitle(), "Ventrel");
+    for (const char* name : {"ComboBoxInterface", "ButtonSetup", "PageControl1", "TabSheetGauges",
+                             "TabSheetWaiting", "LargeHtmlLabel1", "LabelPacketsIn", "LabelPacketsOut",
+                             "ProgressBarPPSIn", "ProgressBarPPSOut", "ProgressBarMem", "ProgressBarCpu",
+                             "Label1", "Label2", "Label3", "Label4", "TimerPoll", "TimerRequest",
+                             "File1", "Help1", "Exit1", "About1", "UsersManual1", "PopupMenuTaskbar",
+                             "OpenWindow1", "Quit1", "MainMenu1"}) {
+        EXPECT_NE(window->findChild<QObject*>(name), nullptr) << name;
+    }
+}
+
+TEST_F(MonitorWindow, WaitsUntilTheFirstMatchedReply) {
+    Open();
+    router.answer = false;
+    Tick();
+    EXPECT_TRUE(Waiting()) << "nothing came back";
+    // A reply for an OID nobody asked for changes nothing either.
+    router.answer = true;
+    router.SetInteger(kCpu, 23);
+    window->TimerRequestTimer();
+    router.requests.clear();
+    router.Serve(50);
+    EXPECT_FALSE(router.requests.empty());
+    pollfd ready{window->connection()->socket, POLLIN, 0};
+    ::poll(&ready, 1, 200);
+    window->TimerPollTimer();
+    EXPECT_FALSE(Waiting());
+}
+
+TEST_F(MonitorWindow, GaugesShowWhatTheRouterSays) {
+    router.SetInteger(kCpu, 23);
+    // Two pools of 3 GiB and 1 GiB: beyond 32-bit sums. 4e9 of 6e9 used.
+    router.SetInteger(kPoolUsed + "1", 3'000'000'000u);
+    router.SetInteger(kPoolFree + "1", 1'000'000'000u);
+    router.SetInteger(kPoolUsed + "2", 1'000'000'000u);
+    router.SetInteger(kPoolFree + "2", 1'000'000'000u);
+    router.SetInteger(kInUcast + "6", 4'294'967'000u, kTagCounter);
+    router.SetInteger(kInNUcast + "6", 1'000u, kTagCounter);
+    router.SetInteger(kOutUcast + "6", 500u, kTagCounter);
+    router.SetInteger(kOutNUcast + "6", 0u, kTagCounter);
+    Open();
+    Tick();
+    EXPECT_FALSE(Waiting());
+    EXPECT_DOUBLE_EQ(window->ProgressBarCpu->TargetValue(), 23);
+    EXPECT_DOUBLE_EQ(window->ProgressBarMem->TargetValue(), 66);
+    // The totals read the counters as unsigned and do not wrap.
+    EXPECT_EQ(window->LabelPacketsIn->text(), "4294968000");
+    EXPECT_EQ(window->LabelPacketsOut->text(), "500");
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 0) << "one sample is no rate";
+
+    // Two seconds later: inUcast wrapped past 2^32 by 1296 + 200 NUcast.
+    now += 2;
+    router.SetInteger(kInUcast + "6", 1'000u, kTagCounter);
+    router.SetInteger(kInNUcast + "6", 1'200u, kTagCounter);
+    router.SetInteger(kOutUcast + "6", 520u, kTagCounter);
+    Tick();
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 748);  // (1296 + 200) / 2
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 748);
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSOut->Position(), 10);
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSOut->Maximum(), 100);
+    EXPECT_EQ(window->ProgressBarPPSIn->ValueText(), "748 pps");
+
+    // The router restarts: counters back near zero. The gauge shows 0 and
+    // its maximum stays.
+    now += 1;
+    router.SetInteger(kInUcast + "6", 5u, kTagCounter);
+    router.SetInteger(kInNUcast + "6", 0u, kTagCounter);
+    Tick();
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 0);
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 748);
+}
+
+TEST_F(MonitorWindow, InterfaceNamesReplaceItemsAndKeepTheSelection) {
+    router.SetText(kDescr + "3", "FastEthernet0/3");
+    router.SetText(kDescr + "6", "Serial0/0");
+    Open();
+    Tick();
+    EXPECT_EQ(window->ComboBoxInterface->itemText(3), "FastEthernet0/3");
+    EXPECT_EQ(window->ComboBoxInterface->itemText(6), "Serial0/0");
+    // An interface the router lacks is answered with noSuchName: its name is
+    // the empty text of that answer.
+    EXPECT_EQ(window->ComboBoxInterface->itemText(4), "");
+    EXPECT_EQ(window->ComboBoxInterface->currentIndex(), 6);
+}
+
+TEST_F(MonitorWindow, RequestsPerTick) {
+    Open();
+    window->TimerRequestTimer();
+    router.answer = false;
+    router.Serve(50);
+    // First tick: cpu, the six pool values, ten names, four counters of if6.
+    ASSERT_EQ(router.requests.size(), 21u);
+    std::vector<std::string> expected = {kCpu};
+    for (std::string p : {"1", "2"}) {
+        expected.insert(expected.end(), {"1.3.6.1.4.1.9.9.48.1.1.1.2." + p, kPoolUsed + p, kPoolFree + p});
+    }
+    for (int i = 0; i < 10; ++i) expected.push_back(kDescr + std::to_string(i));
+    for (const auto& counter : {kInUcast, kInNUcast, kOutUcast, kOutNUcast}) expected.push_back(counter + "6");
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(router.requests[i].oid, expected[i]) << i;
+        EXPECT_EQ(router.requests[i].requestId, static_cast<std::int32_t>(i));
+        EXPECT_EQ(router.requests[i].community, "kelpie");
+    }
+
+    // Once every name and free value is answered (noSuchName counts as an
+    // answer), a tick asks for seven: cpu, the two used values, four counters.
+    router.answer = true;
+    router.requests.clear();
+    Tick();
+    router.requests.clear();
+    window->TimerRequestTimer();
+    router.Serve(50);
+    ASSERT_EQ(router.requests.size(), 7u);
+    EXPECT_EQ(router.requests[0].oid, kCpu);
+    EXPECT_EQ(router.requests[1].oid, kPoolUsed + "1");
+    EXPECT_EQ(router.requests[2].oid, kPoolUsed + "2");
+    EXPECT_EQ(router.requests[6].oid, kOutNUcast + "6");
+
+    // With nothing selected, no counters are asked for.
+    window->ComboBoxInterface->setCurrentIndex(-1);
+    router.requests.clear();
+    window->TimerRequestTimer();
+    router.Serve(50);
+    EXPECT_EQ(router.requests.size(), 3u);
+}
+
+TEST_F(MonitorWindow, ChoosingAnInterfaceSavesAllFiveSettings) {
+    WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=kelpie\ntop=40\nleft=50\n").arg(router.port()));
+    Open();
+    QFile::remove(SettingsPath());
+    // The same entry again: nothing is written.
+    window->ComboBoxInterface->setCurrentIndex(6);
+    emit window->ComboBoxInterface->activated(6);
+    EXPECT_FALSE(QFile::exists(SettingsPath()));
+
+    window->ComboBoxInterface->setCurrentIndex(2);
+    emit window->ComboBoxInterface->activated(2);
+    QSettings stored = Stored();
+    EXPECT_EQ(stored.value("interface").toInt(), 2);
+    EXPECT_EQ(stored.value("hostname").toString(), QString("127.0.0.1:%1").arg(router.port()));
+    EXPECT_EQ(stored.value("community").toString(), "kelpie");
+    EXPECT_EQ(stored.value("top").toInt(), 40) << "the position loaded at start";
+    EXPECT_EQ(stored.value("left").toInt(), 50);
+
+    // From the next tick on, the new interface's counters are asked for.
+    router.answer = false;
+    window->TimerRequestTimer();
+    router.Serve(50);
+    ASSERT_GE(router.requests.size(), 4u);
+    EXPECT_EQ(router.requests.back().oid, kOutNUcast + "2");
+}
+
+// Runs `act` on the first modal dialog once it is open.
+template <typename Dialog>
+void WhenOpen(std::function<void(Dialog*)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(dialog);
+    });
+}
+
+TEST_F(MonitorWindow, SetupOkUsesTheNewRouterAndWaitsAgain) {
+    router.SetInteger(kCpu, 23);
+    Open();
+    Tick();
+    ASSERT_FALSE(Waiting());
+
+    TFakeRouter second;
+    second.SetInteger(kCpu, 42);
+    WhenOpen<TFormRouterConfig>([&](TFormRouterConfig* dialog) {
+        EXPECT_EQ(dialog->EditHostname->text(), QString("127.0.0.1:%1").arg(router.port()));
+        EXPECT_EQ(dialog->EditCommunity->text(), "kelpie");
+        dialog->EditHostname->setText(QString(" 127.0.0.1 : %1 ").arg(second.port()));
+        dialog->EditCommunity->setText("walrus");
+        dialog->ButtonOk->click();
+    });
+    window->ButtonSetupClick();
+    EXPECT_TRUE(Waiting());
+    EXPECT_EQ(Config->community, "walrus");
+    EXPECT_EQ(Stored().value("community").toString(), "walrus");
+    EXPECT_EQ(Stored().value("hostname").toString(), QString(" 127.0.0.1 : %1 ").arg(second.port()));
+
+    window->TimerRequestTimer();
+    router.requests.clear();
+    EXPECT_EQ(router.Serve(50), 0) << "the old router is asked no more";
+    second.Serve(50);
+    ASSERT_FALSE(second.requests.empty());
+    EXPECT_EQ(second.requests[0].community, "walrus");
+    pollfd ready{window->connection()->socket, POLLIN, 0};
+    ::poll(&ready, 1, 200);
+    window->TimerPollTimer();
+    EXPECT_FALSE(Waiting());
+    EXPECT_DOUBLE_EQ(window->ProgressBarCpu->TargetValue(), 42);
+}
+
+TEST_F(MonitorWindow, SetupCancelChangesNothing) {
+    router.SetInteger(kCpu, 23);
+    Open();
+    Tick();
+    ASSERT_FALSE(Waiting());
+    QFile::remove(SettingsPath());
+    WhenOpen<TFormRouterConfig>([](TFormRouterConfig* dialog) {
+        dialog->EditHostname->setText("10.9.9.9");
+        dialog->EditCommunity->setText("other");
+        dialog->ButtonCancel->click();
+    });
+    window->ButtonSetupClick();
+    EXPECT_FALSE(Waiting());
+    EXPECT_EQ(Config->community, "kelpie");
+    EXPECT_EQ(Config->hostname, QString("127.0.0.1:%1").arg(router.port()).toStdString());
+    EXPECT_FALSE(QFile::exists(SettingsPath())) << "nothing saved";
+    router.requests.clear();
+    window->TimerRequestTimer();
+    EXPECT_GT(router.Serve(50), 0) << "the same router is asked";
+}
+
+TEST_F(MonitorWindow, AboutBoxTexts) {
+    Open();
+    bool seen = false;
+    WhenOpen<TFormAboutVentrel>([&](TFormAboutVentrel* about) {
+        seen = true;
+        EXPECT_EQ(about->windowTitle(), "About Ventrel");
+        EXPECT_EQ(about->LabelProgName->text(), "Ventrel ver 1.0");
+        EXPECT_FALSE(about->LabelCopyright->text().isEmpty());
+        EXPECT_TRUE(about->LabelUrl->text().startsWith("https://"));
+        about->ButtonOk->click();
+    });
+    window->About1Click();
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(MonitorWindow, AFloodIsReadAFewHundredDatagramsATick) {
+    Open();
+    window->maxRepliesPerTick = 10;
+    std::vector<std::uint8_t> garbage = {0xDE, 0xAD, 0xBE, 0xEF};
+    for (int i = 0; i < 30; ++i) router.SendRaw(garbage, TSnmpConnection::kLocalPort);
+    pollfd ready{window->connection()->socket, POLLIN, 0};
+    ::poll(&ready, 1, 200);
+    window->TimerPollTimer();
+    window->TimerPollTimer();
+    int left = 0;
+    std::unique_ptr<TSnmpValue> reply;
+    while (window->connection()->Poll(reply) > 0) ++left;
+    EXPECT_EQ(left, 10) << "two ticks read twenty; the rest waits";
+    EXPECT_TRUE(Waiting());
+}
+
+TEST_F(MonitorWindow, APositionOffEveryScreenComesBackToThePrimary) {
+    WriteSettings(QString("hostname=127.0.0.1:%1\ntop=-30000\nleft=50000\n").arg(router.port()));
+    Open();
+    EXPECT_EQ(Config->left, 50000);
+    QRect screen = QApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window->pos())) << window->pos().x() << "," << window->pos().y();
+
+    WriteSettings(QString("hostname=127.0.0.1:%1\ntop=20\nleft=30\n").arg(router.port()));
+    Open();
+    EXPECT_EQ(window->pos(), QPoint(30, 20));
+}
+
+}  // namespace
