@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QWidget>
+#include <cstring>
 
 #include "Desktop.h"
 #include "Frestore.h"
@@ -74,11 +75,25 @@ void THideOnTaskbar::LoadTraySettings() {
     key.Close();
 }
 
+namespace {
+
+// The program's own windows: not its menus or tool tips, and not the window
+// that shows the tray icon itself.
+bool IsForm(const QWidget* widget) {
+    const Qt::WindowType type = widget->windowType();
+    return (type == Qt::Window || type == Qt::Dialog) &&
+           std::strcmp(widget->metaObject()->className(), "QSystemTrayIconSys") != 0;
+}
+
+}  // namespace
+
 void THideOnTaskbar::HideForms() {
     // Collect first, hide afterwards: hiding changes what is visible.
     hiddenForms.clear();
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && hiddenForms.size() < kMaxHiddenForms) hiddenForms.emplace_back(widget);
+        if (widget->isVisible() && IsForm(widget) && hiddenForms.size() < kMaxHiddenForms) {
+            hiddenForms.emplace_back(widget);
+        }
     }
     for (const auto& widget : hiddenForms) {
         if (widget) widget->hide();

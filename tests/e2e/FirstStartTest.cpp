@@ -1,0 +1,63 @@
+// The real program's first start with default settings, in a private network
+// namespace where the router's default address 192.168.0.1 is on the
+// namespace's own loopback: this test plays the router there.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "Child.h"
+#include "FakeRouter.h"
+
+namespace {
+
+std::vector<std::string> ExpectedFirstTick() {
+    std::vector<std::string> oids = {"1.3.6.1.4.1.9.9.109.1.1.1.1.6.1"};
+    for (const char* pool : {"1", "2"}) {
+        for (const char* column : {"2", "5", "6"}) {
+            oids.push_back(std::string("1.3.6.1.4.1.9.9.48.1.1.1.") + column + "." + pool);
+        }
+    }
+    for (int i = 0; i < 10; ++i) oids.push_back("1.3.6.1.2.1.2.2.1.2." + std::to_string(i));
+    for (const char* column : {"11", "12", "17", "18"}) {
+        oids.push_back(std::string("1.3.6.1.2.1.2.2.1.") + column + ".6");
+    }
+    return oids;
+}
+
+TEST(FirstStart, DefaultsOnDiskAndTheFirstTickOnTheWire) {
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    TFakeRouter router("192.168.0.1", 161);
+    router.answer = false;  // only the first tick is looked at
+
+    TChild ventrel;
+    ASSERT_TRUE(ventrel.Start({VENTREL_PATH}, {"QT_QPA_PLATFORM=offscreen",
+                                               "XDG_CONFIG_HOME=" + config.path().toStdString()}));
+    // The first tick comes a second after start; allow a slow machine.
+    for (int waited = 0; router.requests.size() < 21 && waited < 100; ++waited) router.Serve(100);
+    ventrel.Stop();
+
+    std::vector<std::string> expected = ExpectedFirstTick();
+    ASSERT_GE(router.requests.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const TFakeRequest& request = router.requests[i];
+        EXPECT_EQ(request.oid, expected[i]) << i;
+        EXPECT_EQ(request.requestId, static_cast<std::int32_t>(i)) << i;
+        EXPECT_EQ(request.community, "kelpie") << i;
+        EXPECT_EQ(request.sourcePort, 65535) << i;
+    }
+
+    QSettings stored(config.path() + "/Quillot/ventrel.conf", QSettings::IniFormat);
+    QStringList keys = stored.allKeys();
+    keys.sort();
+    EXPECT_EQ(keys, QStringList({"community", "hostname", "interface", "left", "top"}));
+    EXPECT_EQ(stored.value("hostname").toString(), "192.168.0.1");
+    EXPECT_EQ(stored.value("community").toString(), "kelpie");
+    EXPECT_EQ(stored.value("interface").toInt(), 6);
+    EXPECT_EQ(stored.value("top").toInt(), 0);
+    EXPECT_EQ(stored.value("left").toInt(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+"""End-to-end tests of the real program: a desktop with a tray, the simulated
+router at 192.168.0.1:161 and default settings. Run inside tests/netns, so
+that the router's default address is on the namespace's own loopback and
+nothing can leave the machine.
+
+VENTREL and SIMROUTER name the programs under test."""
+
+import configparser
+import os
+import shutil
+import stat
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import Desktop, remove, temporary_home, wait_for  # noqa: E402
+
+VENTREL = os.path.abspath(os.environ.get("VENTREL", "build/bin/ventrel"))
+SIMROUTER = os.path.abspath(os.environ.get("SIMROUTER", "build/bin/simrouter"))
+MANUAL = os.path.join(os.path.dirname(os.path.abspath(VENTREL)), "ventrel.html")
+
+
+class VentrelOnADesktop(unittest.TestCase):
+    def setUp(self):
+        self.home = temporary_home()
+        self.config = os.path.join(self.home, "config")
+        self.desktop = Desktop()
+        self.addCleanup(remove, self.home)
+        self.addCleanup(self.desktop.close)
+        self.router_log = os.path.join(self.home, "router.log")
+        with open(self.router_log, "w") as log:
+            self.desktop.start([SIMROUTER, "--bind", "192.168.0.1", "--port", "161",
+                                "--seconds", "120", "--log"], stdout=log)
+        # The shell's opener is replaced: it records what it was asked to
+        # open instead of starting a browser.
+        self.opened = os.path.join(self.home, "opened")
+        bin_dir = os.path.join(self.home, "bin")
+        os.mkdir(bin_dir)
+        opener = os.path.join(bin_dir, "xdg-open")
+        with open(opener, "w") as script:
+            script.write(f'#!/bin/sh\necho "$@" >> "{self.opened}"\n')
+        os.chmod(opener, stat.S_IRWXU)
+        self.env = dict(self.desktop.env, XDG_CONFIG_HOME=self.config,
+                        PATH=bin_dir + os.pathsep + os.environ["PATH"])
+        self.env.pop("QT_QPA_PLATFORM", None)
+
+    # --- helpers ------------------------------------------------------------
+
+    def start_ventrel(self, program=VENTREL, cwd=None):
+        self.ventrel = self.desktop.start([program], env=self.env, cwd=cwd or self.home)
+        self.window = wait_for(lambda: self.desktop.windows(name="Ventrel"), timeout=15)
+        self.assertTrue(self.window, "the main window appears")
+        self.window = self.window[0]
+        self.icon = wait_for(lambda: self.desktop.tray_icon("ventrel"), timeout=10)
+
+    def requests_so_far(self):
+        with open(self.router_log) as log:
+            return sum(1 for line in log if "1.3.6.1" in line)
+
+    def settings(self):
+        parser = configparser.ConfigParser()
+        parser.read(os.path.join(self.config, "Quillot", "ventrel.conf"))
+        return parser["General"] if parser.has_section("General") else {}
+
+    def add_settings(self, **values):
+        path = os.path.join(self.config, "Quillot", "ventrel.conf")
+        with open(path, "a") as settings:
+            for name, value in values.items():
+                settings.write(f"{name}={value}\n")
+
+    def hide(self):
+        self.desktop.close_window(self.window)
+        self.assertTrue(wait_for(lambda: not self.desktop.viewable(self.window)), "the window hides")
+
+    def ended(self):
+        try:
+            self.ventrel.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            return False
+        return True
+
+    def open_menu(self, x_offset, *keys):
+        """Clicks the window's menu bar at x_offset and presses keys in the menu."""
+        x, y, _, _, _ = self.desktop.geometry(self.window)
+        self.desktop.click(x + x_offset, y + 10)
+        time.sleep(0.4)
+        self.desktop.keys(*keys)
+
+    def assertSavedNear(self, left, top):
+        """The saved position is where the window was moved to; the window
+        manager's frame may shift it by its border."""
+        saved = self.settings()
+        self.assertLess(abs(int(saved.get("left", -999)) - left), 40, dict(saved))
+        self.assertLess(abs(int(saved.get("top", -999)) - top), 40, dict(saved))
+
+    # --- tests --------------------------------------------------------------
+
+    def test_icon_is_in_the_tray_at_start(self):
+        self.start_ventrel()
+        self.assertIsNotNone(self.icon, "the icon docks in the tray")
+        self.assertTrue(wait_for(lambda: self.settings().get("community") == "kelpie"),
+                        "first start writes the default settings")
+
+    def test_closing_hides_and_polling_goes_on_then_a_click_restores(self):
+        self.start_ventrel()
+        self.assertIsNotNone(self.icon)
+        wait_for(lambda: self.requests_so_far() > 0)
+        self.hide()
+        asked = self.requests_so_far()
+        self.assertTrue(wait_for(lambda: self.requests_so_far() >= asked + 14, timeout=6),
+                        "the router keeps being asked while hidden")
+        self.assertIsNone(self.ventrel.poll(), "still running")
+        self.desktop.click_window(self.icon)
+        self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)), "a left click restores")
+        self.assertIsNotNone(self.desktop.tray_icon("ventrel"), "the icon stays in the tray")
+
+    def test_restore_password(self):
+        self.start_ventrel()
+        self.assertTrue(wait_for(lambda: self.settings().get("community")))
+        self.add_settings(hidetask_usepassword=1, hidetask_password="Blue-Heron")
+        self.hide()
+
+        self.desktop.click_window(self.icon)
+        dialog = wait_for(lambda: self.desktop.windows(name="Restore Program"))
+        self.assertTrue(dialog, "the password is asked for")
+        self.desktop.type("wrong")
+        self.desktop.keys("Return")
+        message = wait_for(lambda: self.desktop.windows(name="Invalid Password"))
+        self.assertTrue(message, "a wrong password is refused")
+        self.desktop.keys("Return")
+        self.assertTrue(wait_for(lambda: not self.desktop.windows(name="Invalid Password")))
+        self.assertFalse(self.desktop.viewable(self.window), "the window stays hidden")
+
+        self.desktop.click_window(self.icon)
+        self.assertTrue(wait_for(lambda: self.desktop.windows(name="Restore Program")))
+        self.desktop.type("bLUE-hERON")
+        self.desktop.keys("Return")
+        self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
+                        "the password in another letter case restores the window")
+
+    def test_tray_menu_quit_saves_the_position(self):
+        self.start_ventrel()
+        self.desktop.run(["xdotool", "windowmove", str(self.window), "140", "120"])
+        time.sleep(0.5)
+        self.desktop.click_window(self.icon, button=3)
+        time.sleep(0.5)
+        self.desktop.keys("Down", "Down", "Return")  # Open Window, (separator), Quit
+        self.assertTrue(self.ended(), "Quit ends the program")
+        self.assertSavedNear(140, 120)
+        self.assertEqual(self.settings().get("hostname"), "192.168.0.1")
+
+    def test_file_exit_saves_the_position(self):
+        self.start_ventrel()
+        self.desktop.run(["xdotool", "windowmove", str(self.window), "200", "150"])
+        time.sleep(0.5)
+        self.open_menu(14, "Down", "Return")  # File > Exit
+        self.assertTrue(self.ended(), "Exit ends the program")
+        self.assertSavedNear(200, 150)
+
+    def test_users_manual_opens_the_manual_beside_the_program(self):
+        self.start_ventrel()
+        self.open_menu(45, "Down", "Return")  # Help > User's Manual
+        self.assertTrue(wait_for(lambda: os.path.exists(self.opened)), "the opener was called")
+        with open(self.opened) as opened:
+            self.assertIn("ventrel.html", opened.read())
+
+    def test_users_manual_missing_everywhere(self):
+        # A copy of the program in a folder without a manual, started there.
+        alone = os.path.join(self.home, "alone")
+        os.mkdir(alone)
+        program = os.path.join(alone, "ventrel")
+        shutil.copy(VENTREL, program)
+        self.start_ventrel(program, cwd=alone)
+        self.open_menu(45, "Down", "Return")
+        self.assertTrue(wait_for(lambda: self.desktop.windows(name="error")),
+                        "Unable to find documentation is shown")
+        self.assertFalse(os.path.exists(self.opened), "nothing was opened")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
