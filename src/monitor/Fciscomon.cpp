@@ -125,6 +125,7 @@ void TFormCiscoMon::CreateControls() {
     }
     // The client area is fixed; the menu bar sits above it.
     setFixedSize(382, 114 + menuBar()->sizeHint().height());
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 }
 
 void TFormCiscoMon::CreateGauges() {
