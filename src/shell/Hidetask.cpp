@@ -115,7 +115,7 @@ void THideOnTaskbar::HideToTray() {
         return;
     }
     AddIcon();
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!trayAvailable()) {
         // Without a tray nobody could bring a hidden window back.
         if (QWidget* window = form.data()) window->showMinimized();
         return;

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +69,9 @@ public:
     std::string keyName = "qvhidetask";
     QPointer<TFormRestore> restoreDialog;
     std::vector<QPointer<QWidget>> hiddenForms;
+
+    // Whether the desktop shows a tray now; tests replace it.
+    std::function<bool()> trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
     QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
 

@@ -1,0 +1,225 @@
+// The tray controller in process, offscreen: hiding, the way back, the
+// restore password and its dialog. The desktop's message boxes are recorded
+// instead of shown.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "Desktop.h"
+#include "Frestore.h"
+#include "Hidetask.h"
+
+namespace {
+
+class TRecordingDesktop : public TDesktop {
+public:
+    void Open(const QString& path) override { opened << path; }
+    void MessageBox(const QString& text, const QString& caption) override { messages << caption + ": " + text; }
+    QStringList opened;
+    QStringList messages;
+};
+
+class TrayController : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        SetDesktop(&desktop);
+        window.setObjectName("Window");
+        window.show();
+        taskbar.form = &window;
+        taskbar.icon = QIcon(":/ventrel.svg");
+        if (taskbar.icon.isNull()) taskbar.icon = window.style()->standardIcon(QStyle::SP_ComputerIcon);
+        taskbar.keyName = "ventrel";
+        taskbar.trayAvailable = [] { return true; };
+        taskbar.SetAlwaysIcon(true);
+    }
+    void TearDown() override { SetDesktop(nullptr); }
+
+    void WriteTraySettings(const QString& lines) {
+        QDir(home.path()).mkpath("Quillot");
+        QFile file(home.path() + "/Quillot/ventrel.conf");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("[General]\nhostname=127.0.0.1\n" + lines).toUtf8());
+    }
+
+    void Click(long mouseEvent) { taskbar.HandleTrayMessage({kTrayCallbackMessage, 0, mouseEvent}); }
+
+    // Types `text` into the password dialog once it is open and presses
+    // OK (or Cancel).
+    void AnswerPassword(const QString& text, bool ok = true) {
+        QTimer::singleShot(0, [text, ok] {
+            auto* dialog = qobject_cast<TFormRestore*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << "the password dialog is open";
+            EXPECT_EQ(dialog->windowTitle(), "Restore Program");
+            dialog->EditPassword->setText(text);
+            (ok ? dialog->ButtonOk : dialog->ButtonCancel)->click();
+        });
+    }
+
+    // Where no dialog may open: one that does is failed and closed, so the
+    // test ends instead of waiting for an answer.
+    void FailIfAsked() {
+        guard.setSingleShot(true);
+        guard.callOnTimeout([] {
+            if (auto* dialog = qobject_cast<TFormRestore*>(QApplication::activeModalWidget())) {
+                ADD_FAILURE() << "the password was asked for";
+                dialog->reject();
+            }
+        });
+        guard.start(300);
+    }
+
+    QTemporaryDir home;
+    TRecordingDesktop desktop;
+    QWidget window;
+    THideOnTaskbar taskbar;
+    QTimer guard;  // ends with the test
+};
+
+TEST_F(TrayController, HidesAndComesBackOnALeftButtonPress) {
+    taskbar.HideToTray();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(taskbar.hidden);
+    for (long ignored : {512L, 514L, 515L, 517L, 519L, 0L}) {
+        Click(ignored);
+        EXPECT_FALSE(window.isVisible()) << ignored << " is not a left button press";
+    }
+    Click(kTrayLeftButtonDown);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(taskbar.hidden);
+    EXPECT_TRUE(taskbar.iconShown) << "the icon stays in the tray";
+    taskbar.RemoveIcon();
+    EXPECT_FALSE(taskbar.iconShown);
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+TEST_F(TrayController, OnlyTheFormsVisibleAtHideTimeComeBackEnabled) {
+    QWidget other;
+    other.setObjectName("Other");
+    QWidget shut;
+    shut.setObjectName("Shut");
+    other.show();
+    other.setEnabled(false);
+    taskbar.HideToTray();
+    EXPECT_FALSE(other.isVisible());
+    Click(kTrayLeftButtonDown);
+    EXPECT_TRUE(other.isVisible());
+    EXPECT_TRUE(other.isEnabled());
+    EXPECT_FALSE(shut.isVisible());
+}
+
+TEST_F(TrayController, WithoutAnIconNothingIsHidden) {
+    taskbar.icon = QIcon();
+    taskbar.HideToTray();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(taskbar.hidden);
+    EXPECT_EQ(desktop.messages, QStringList{"Error: Internal Error: Taskbar icon is NULL"});
+}
+
+TEST_F(TrayController, WithoutATrayTheWindowIsMinimisedNotHidden) {
+    taskbar.trayAvailable = [] { return false; };
+    taskbar.HideToTray();
+    EXPECT_TRUE(window.isVisible()) << "a hidden window could never be reached";
+    EXPECT_TRUE(window.isMinimized());
+    EXPECT_FALSE(taskbar.hidden);
+    Click(kTrayLeftButtonDown);
+    EXPECT_FALSE(window.isMinimized());
+}
+
+TEST_F(TrayController, APasswordInAnyLetterCaseRestores) {
+    WriteTraySettings("hidetask_usepassword=1\nhidetask_password=Blue-Heron\n");
+    taskbar.HideToTray();
+    AnswerPassword("blue-heron!");
+    Click(kTrayLeftButtonDown);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(desktop.messages, QStringList{"Invalid Password: Invalid Password"});
+    EXPECT_FALSE(taskbar.restoring);
+
+    AnswerPassword("BLUE-heron", false);
+    Click(kTrayLeftButtonDown);
+    EXPECT_FALSE(window.isVisible()) << "Cancel keeps the window hidden";
+    EXPECT_EQ(desktop.messages.size(), 1);
+
+    AnswerPassword("bLUE-hERON");
+    Click(kTrayLeftButtonDown);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(TrayController, AnEmptyPasswordIsMatchedOnlyByAnEmptyEntry) {
+    WriteTraySettings("hidetask_usepassword=1\n");
+    taskbar.HideToTray();
+    AnswerPassword(" ");
+    Click(kTrayLeftButtonDown);
+    EXPECT_FALSE(window.isVisible());
+    AnswerPassword("");
+    Click(kTrayLeftButtonDown);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(TrayController, NoPasswordIsAskedWhenNotRequiredOrWhenTheWindowIsShown) {
+    WriteTraySettings("hidetask_usepassword=0\nhidetask_password=secret\nhidetask_usebosskey=1\n");
+    taskbar.HideToTray();
+    EXPECT_TRUE(taskbar.useBossKey);
+    FailIfAsked();
+    Click(kTrayLeftButtonDown);
+    EXPECT_TRUE(window.isVisible()) << "no dialog when the password is not required";
+
+    WriteTraySettings("hidetask_usepassword=1\nhidetask_password=secret\n");
+    FailIfAsked();
+    Click(kTrayLeftButtonDown);  // shown: brought forward, never asked
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+TEST_F(TrayController, SettingsAreReadAtHideTime) {
+    WriteTraySettings("hidetask_usepassword=0\n");
+    taskbar.HideToTray();
+    WriteTraySettings("hidetask_usepassword=1\nhidetask_password=secret\n");
+    FailIfAsked();
+    Click(kTrayLeftButtonDown);
+    EXPECT_TRUE(window.isVisible()) << "the pending restore keeps the settings of its hide";
+}
+
+TEST_F(TrayController, FurtherClicksWhileAskingRaiseTheOneDialog) {
+    WriteTraySettings("hidetask_usepassword=1\nhidetask_password=secret\n");
+    taskbar.HideToTray();
+    int dialogs = -1;
+    QTimer::singleShot(0, [&] {
+        Click(kTrayLeftButtonDown);
+        Click(kTrayLeftButtonDown);
+        dialogs = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<TFormRestore*>(widget) && widget->isVisible()) ++dialogs;
+        }
+        EXPECT_TRUE(taskbar.restoring);
+        TFormRestore* open = taskbar.restoreDialog.data();
+        ASSERT_NE(open, nullptr);
+        open->ButtonCancel->click();
+    });
+    Click(kTrayLeftButtonDown);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(taskbar.restoring);
+    EXPECT_EQ(taskbar.restoreDialog, nullptr);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(TrayController, TheRightButtonShowsTheMenu) {
+    Click(kTrayRightButtonDown);  // no menu: nothing happens
+    QMenu menu;
+    menu.addAction("Open Window");
+    taskbar.popupMenu = &menu;
+    Click(kTrayRightButtonDown);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+}
+
+}  // namespace
