@@ -139,6 +139,8 @@ TAsn1Base* TAsn1Sequence::Child(int index) const {
 std::size_t TAsn1Sequence::Encode(std::span<std::uint8_t> out) const {
     // The children go into a scratch area first: only then is the length of
     // the contents known, and with it the size of the length octets.
+    // `children` is open to callers; more than the decoder takes is refused.
+    if (children.size() > kMaxChildren) return 0;
     std::array<std::uint8_t, kMaxContents> scratch;
     std::size_t used = 0;
     for (const auto& child : children) {
@@ -201,6 +203,12 @@ std::size_t TAsn1Object::Encode(std::span<std::uint8_t> out) const {
 TAsn1Implicit::TAsn1Implicit(bool isConstructed, int number)
     : constructed(isConstructed), tagNumber(number) {
     kindName = "implicit";
+}
+
+std::size_t TAsn1Implicit::Encode(std::span<std::uint8_t> out) const {
+    // Masking a larger number into the identifier would write another tag.
+    if (tagNumber < 0 || tagNumber > 30) return 0;
+    return TAsn1Sequence::Encode(out);
 }
 
 std::uint8_t TAsn1Implicit::Identifier() const {

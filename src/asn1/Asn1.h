@@ -167,6 +167,9 @@ public:
 class TAsn1Implicit : public TAsn1Sequence {
 public:
     TAsn1Implicit(bool constructed, int tagNumber);
+    // Returns 0 for a tag number outside 0 to 30: those need the
+    // multi-octet identifier form, which is not written.
+    std::size_t Encode(std::span<std::uint8_t> out) const override;
     void Dump(std::string& out, int indent) const override;
 
     bool constructed;

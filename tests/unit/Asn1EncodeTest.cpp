@@ -91,6 +91,11 @@ TEST(Asn1Encode, SimpleNodes) {
     EXPECT_EQ(Encoded(TAsn1Implicit(true, 0)), "A0 00");
     EXPECT_EQ(Encoded(TAsn1Implicit(false, 1)), "81 00");
     EXPECT_EQ(Encoded(TAsn1Implicit(true, 30)), "BE 00");
+    // Tag numbers that do not fit the one identifier octet are refused, not
+    // masked into another tag (32 would come out as [0]).
+    EXPECT_EQ(Encoded(TAsn1Implicit(true, 31)), "");
+    EXPECT_EQ(Encoded(TAsn1Implicit(false, 32)), "");
+    EXPECT_EQ(Encoded(TAsn1Implicit(true, -1)), "");
     EXPECT_EQ(Encoded(TAsn1Null()), "05 00");
     EXPECT_EQ(Encoded(TAsn1OctetString("")), "04 00");
     EXPECT_EQ(Encoded(TAsn1OctetString("abc")), "04 03 61 62 63");
@@ -168,6 +173,11 @@ TEST(Asn1Encode, ChildrenAreLimited) {
     }
     EXPECT_FALSE(sequence.Append(std::make_unique<TAsn1Null>()));
     EXPECT_EQ(sequence.Count(), 1024);
+    EXPECT_EQ(Encoded(sequence).size(), (4 + 2 * 1024) * 3 - 1);
+
+    // Past Append, straight into the list: not written, as it would not decode.
+    sequence.children.push_back(std::make_unique<TAsn1Null>());
+    EXPECT_EQ(Encoded(sequence), "");
 }
 
 }  // namespace
@@ -183,8 +193,9 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+// Not inlined: GCC would then see free() meet the new-expression and warn.
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
