@@ -1,5 +1,5 @@
-// The node classes and their BER encoder. Encoding writes into the caller's
-// buffer and into scratch areas on the stack; it never allocates.
+// The node classes and their BER encoder. Encoding writes straight into the
+// caller's buffer; it never allocates.
 #include "Asn1.h"
 
 #include <algorithm>
@@ -18,17 +18,56 @@ bool Put(std::span<std::uint8_t> out, std::size_t at, std::span<const std::uint8
 // Writes an element: identifier, length octets, contents. Returns its size or 0.
 std::size_t PutElement(std::span<std::uint8_t> out, std::uint8_t identifier,
                        std::span<const std::uint8_t> contents) {
+    std::size_t size = contents.size();
+    if (size < 0x80 && out.size() >= 2 && size <= out.size() - 2) {
+        // The short form, which every element of a request takes.
+        out[0] = identifier;
+        out[1] = static_cast<std::uint8_t>(size);
+        if (size <= 8) {
+            for (std::size_t i = 0; i < size; ++i) out[2 + i] = contents[i];
+        } else {
+            std::memcpy(out.data() + 2, contents.data(), size);
+        }
+        return 2 + size;
+    }
     if (out.empty()) return 0;
     out[0] = identifier;
-    std::size_t lengthOctets = EncodeLength(contents.size(), out.subspan(1));
+    std::size_t lengthOctets = EncodeLength(size, out.subspan(1));
     if (lengthOctets == 0) return 0;
     std::size_t header = 1 + lengthOctets;
     if (!Put(out, header, contents)) return 0;
-    return header + contents.size();
+    return header + size;
+}
+
+// The contents, `used` octets, were written at out[2]. Puts the identifier and
+// the length octets before them, moving the contents on when the length takes
+// more than one octet. Returns the element's size, or 0 when it does not fit.
+// Writing the contents in place saves copying them at every level.
+std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identifier, std::size_t used) {
+    if (used < 0x80) {  // the contents are where they belong
+        out[0] = identifier;
+        out[1] = static_cast<std::uint8_t>(used);
+        return 2 + used;
+    }
+    std::array<std::uint8_t, 3> length{};
+    std::size_t lengthOctets = EncodeLength(used, length);
+    if (lengthOctets == 0) return 0;
+    std::size_t header = 1 + lengthOctets;
+    if (header > 2) {
+        if (out.size() < header || used > out.size() - header) return 0;
+        std::memmove(out.data() + header, out.data() + 2, used);
+    }
+    out[0] = identifier;
+    std::copy_n(length.begin(), lengthOctets, out.begin() + 1);
+    return header + used;
 }
 
 // Two's complement, big-endian, in the fewest octets that hold `v`.
 std::size_t MinimalSigned(std::int64_t v, std::array<std::uint8_t, 8>& octets) {
+    if (v >= -128 && v <= 127) {  // request-ids aside, every INTEGER sent
+        octets[0] = static_cast<std::uint8_t>(v);
+        return 1;
+    }
     std::size_t n = 8;
     // Drop a leading octet while the nine top bits are all zero or all one.
     while (n > 1) {
@@ -58,25 +97,100 @@ std::size_t PutSubidentifier(std::uint32_t value, std::span<std::uint8_t> out, s
     return n;
 }
 
+// Reads one arc of a dotted OID text from `at`, the way ReadDecimal reads the
+// text up to the next '.', and moves `at` past that '.'. One pass over the
+// characters: this runs for every request sent.
+std::uint32_t NextArc(std::string_view text, std::size_t& at) {
+    std::size_t end = text.size();
+    // Digits alone up to the '.' or the end: what OIDs look like.
+    std::size_t i = at;
+    std::uint32_t value = 0;
+    for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    if (i > at && (i == end || text[i] == '.')) {
+        at = i < end ? i + 1 : end;
+        return value;
+    }
+    // Anything else as a decimal conversion reads it.
+    i = at;
+    while (i < end && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    value = 0;
+    for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    while (i < end && text[i] != '.') ++i;
+    at = i < end ? i + 1 : end;
+    return negative ? 0u - value : value;
+}
+
+// Writes one sub-identifier at out[size]; false when it does not fit.
+bool PutArc(std::uint32_t subid, std::span<std::uint8_t> out, std::size_t& size) {
+    if (subid < 0x80 && size < out.size()) {
+        out[size++] = static_cast<std::uint8_t>(subid);
+        return true;
+    }
+    std::size_t written = PutSubidentifier(subid, out, size);
+    size += written;
+    return written != 0;
+}
+
+enum class OidPass { Done, NoRoom, NotPlain };
+
+// Reads one arc of digits alone at `p` and steps past the '.' after it;
+// false when the arc is anything else.
+bool ReadPlainArc(const char*& p, const char* end, std::uint32_t& value) {
+    if (p == end || static_cast<unsigned char>(*p - '0') > 9) return false;
+    value = 0;
+    do {
+        value = value * 10u + static_cast<unsigned char>(*p - '0');  // wraps as ReadDecimal does
+        ++p;
+    } while (p != end && static_cast<unsigned char>(*p - '0') <= 9);
+    if (p == end) return true;
+    if (*p != '.') return false;
+    ++p;
+    return true;
+}
+
+// The common case in one pass: digits and single dots, such as
+// 1.3.6.1.2.1.2.2.1.10.3. Anything else is left to the general reader.
+OidPass EncodePlainOid(std::string_view text, std::span<std::uint8_t> out, std::size_t& size) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    size = 0;
+    std::uint32_t first = 0;
+    if (p == end) return OidPass::Done;
+    if (!ReadPlainArc(p, end, first)) return OidPass::NotPlain;
+    bool second = true;
+    while (p != end) {
+        std::uint32_t value = 0;
+        if (!ReadPlainArc(p, end, value)) return OidPass::NotPlain;
+        std::uint32_t subid = second ? first * 40u + value : value;
+        second = false;
+        if (!PutArc(subid, out, size)) return OidPass::NoRoom;
+    }
+    return OidPass::Done;
+}
+
 // Encodes the contents of a dotted OID text. Returns false when they do not
 // fit `out`; `size` receives their length.
 bool EncodeOidContents(std::string_view text, std::span<std::uint8_t> out, std::size_t& size) {
+    OidPass plain = EncodePlainOid(text, out, size);
+    if (plain != OidPass::NotPlain) return plain == OidPass::Done;
     size = 0;
     std::uint32_t first = 0;
     std::size_t arcs = 0;
-    while (!text.empty()) {
-        std::size_t dot = text.find('.');
-        auto arc = static_cast<std::uint32_t>(ReadDecimal(text.substr(0, dot)));
-        text = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::uint32_t arc = NextArc(text, at);
         ++arcs;
         if (arcs == 1) {
             first = arc;
             continue;
         }
-        std::uint32_t subid = arcs == 2 ? first * 40u + arc : arc;
-        std::size_t written = PutSubidentifier(subid, out, size);
-        if (written == 0) return false;
-        size += written;
+        if (!PutArc(arcs == 2 ? first * 40u + arc : arc, out, size)) return false;
     }
     return true;
 }
@@ -119,6 +233,10 @@ std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out) {
 
 // --- TAsn1Base ---------------------------------------------------------------
 
+void* TAsn1Base::operator new(std::size_t size) { return TAsn1Pool::Allocate(size); }
+
+void TAsn1Base::operator delete(void* block, std::size_t size) noexcept { TAsn1Pool::Release(block, size); }
+
 std::size_t TAsn1Base::Encode(std::span<std::uint8_t>) const { return 0; }
 
 // --- TAsn1Sequence -----------------------------------------------------------
@@ -127,6 +245,8 @@ TAsn1Sequence::TAsn1Sequence() { kindName = "sequence"; }
 
 bool TAsn1Sequence::Append(std::unique_ptr<TAsn1Base> child) {
     if (children.size() >= kMaxChildren) return false;
+    // SNMP's lists hold two to four elements: one allocation instead of three.
+    if (children.capacity() == 0) children.reserve(4);
     children.push_back(std::move(child));
     return true;
 }
@@ -137,19 +257,20 @@ TAsn1Base* TAsn1Sequence::Child(int index) const {
 }
 
 std::size_t TAsn1Sequence::Encode(std::span<std::uint8_t> out) const {
-    // The children go into a scratch area first: only then is the length of
-    // the contents known, and with it the size of the length octets.
+    // The children go where the contents belong if the length takes one
+    // octet; CloseElement moves them on when it takes more. At most
+    // kMaxContents octets of contents.
     // `children` is open to callers; more than the decoder takes is refused.
-    if (children.size() > kMaxChildren) return 0;
-    std::array<std::uint8_t, kMaxContents> scratch;
+    if (children.size() > kMaxChildren || out.size() < 2) return 0;
+    auto contents = out.subspan(2, std::min(out.size() - 2, kMaxContents));
     std::size_t used = 0;
     for (const auto& child : children) {
         if (!child) continue;
-        std::size_t written = child->Encode(std::span(scratch).subspan(used));
+        std::size_t written = child->Encode(contents.subspan(used));
         if (written == 0) return 0;
         used += written;
     }
-    return PutElement(out, Identifier(), std::span(scratch).first(used));
+    return CloseElement(out, Identifier(), used);
 }
 
 // --- TAsn1Integer ------------------------------------------------------------
@@ -161,6 +282,13 @@ TAsn1Integer::TAsn1Integer(std::int32_t v, std::uint8_t id) : value(v), identifi
 std::size_t TAsn1Integer::Encode(std::span<std::uint8_t> out) const {
     // Counter, Gauge and TimeTicks are unsigned: 0xFFFFFFFF needs five octets.
     bool isUnsigned = identifier != kTagInteger;
+    bool oneOctet = isUnsigned ? static_cast<std::uint32_t>(value) < 0x80 : value >= -0x80 && value < 0x80;
+    if (oneOctet && out.size() >= 3) {  // every INTEGER of a request but its id
+        out[0] = identifier;
+        out[1] = 1;
+        out[2] = static_cast<std::uint8_t>(value);
+        return 3;
+    }
     std::int64_t wide = isUnsigned ? static_cast<std::int64_t>(static_cast<std::uint32_t>(value))
                                    : static_cast<std::int64_t>(value);
     std::array<std::uint8_t, 8> octets{};
@@ -192,10 +320,12 @@ std::size_t TAsn1Null::Encode(std::span<std::uint8_t> out) const {
 TAsn1Object::TAsn1Object(std::string_view text) : oid(text) { kindName = "object"; }
 
 std::size_t TAsn1Object::Encode(std::span<std::uint8_t> out) const {
-    std::array<std::uint8_t, kMaxOidContents> work;
+    // Written in place, as a sequence's children are; at most
+    // kMaxOidContents octets.
+    if (out.size() < 2) return 0;
     std::size_t size = 0;
-    if (!EncodeOidContents(oid, work, size)) return 0;
-    return PutElement(out, kTagObject, std::span(work).first(size));
+    if (!EncodeOidContents(oid, out.subspan(2, std::min(out.size() - 2, kMaxOidContents)), size)) return 0;
+    return CloseElement(out, kTagObject, size);
 }
 
 // --- TAsn1Implicit -----------------------------------------------------------

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Asn1Pool.h"
+
 // Limits of the tree. The decoder drops a datagram that goes past any of them.
 inline constexpr std::size_t kMaxChildren = 1024;         // children of one constructed node
 inline constexpr std::size_t kMaxContents = 16384;        // contents octets of one constructed node
@@ -93,6 +95,12 @@ public:
     // Appends the node's lines to `out`, each indented by `indent` spaces.
     virtual void Dump(std::string& out, int indent) const;
 
+    // Nodes come and go with every datagram: their blocks are recycled
+    // (Asn1Pool.h). The size is the most derived class's, as the virtual
+    // destructor passes it.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     const char* kindName = "base";
 };
 
@@ -109,7 +117,8 @@ public:
     TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
     void Dump(std::string& out, int indent) const override;
 
-    std::vector<std::unique_ptr<TAsn1Base>> children;
+    // A std::vector whose storage comes from the node pool.
+    std::vector<std::unique_ptr<TAsn1Base>, TAsn1PoolAllocator<std::unique_ptr<TAsn1Base>>> children;
 
 protected:
     virtual std::uint8_t Identifier() const { return kTagSequence; }

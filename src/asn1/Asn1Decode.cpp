@@ -67,19 +67,30 @@ std::unique_ptr<TAsn1Base> MakeNode(std::uint8_t identifier) {
     }
 }
 
-// Appends `value` in decimal, after `separator` when it is not zero.
-bool AppendArc(std::array<char, kMaxOidText + 1>& text, std::size_t& used, char separator,
-               std::uint32_t value) {
-    std::array<char, 12> digits{};
-    std::size_t n = 0;
-    if (separator != 0) digits[n++] = separator;
-    auto [end, ec] = std::to_chars(digits.data() + n, digits.data() + digits.size(), value);
-    n = static_cast<std::size_t>(end - digits.data());
-    if (ec != std::errc{} || n > kMaxOidText - used) return false;
-    std::copy_n(digits.data(), n, text.data() + used);
-    used += n;
-    return true;
-}
+// The OID text being built, with room for one more arc past the limit, so
+// that an arc is written first and the length checked after.
+struct OidText {
+    static constexpr std::size_t kLongestArc = 11;  // '.' and ten digits
+    std::array<char, kMaxOidText + 1 + kLongestArc> chars;
+    std::size_t used = 0;
+
+    // Appends `value` in decimal, after `separator` when it is not zero.
+    // Returns false when the text then goes past kMaxOidText.
+    bool Append(char separator, std::uint32_t value) {
+        char* at = chars.data() + used;
+        if (separator != 0) *at++ = separator;
+        if (value < 10) {
+            *at++ = static_cast<char>('0' + value);
+        } else if (value < 100) {
+            *at++ = static_cast<char>('0' + value / 10);
+            *at++ = static_cast<char>('0' + value % 10);
+        } else {
+            at = std::to_chars(at, at + 10, value).ptr;
+        }
+        used = static_cast<std::size_t>(at - chars.data());
+        return used <= kMaxOidText;
+    }
+};
 
 }  // namespace
 
@@ -172,30 +183,32 @@ TAsn1Result TAsn1Object::Decode(std::span<const std::uint8_t> in, int) {
     Length length;
     if (TAsn1Result r = ReadLength(in, length); !r.ok()) return r;
     auto contents = in.subspan(length.octets, length.value);
-    std::array<char, kMaxOidText + 1> text;
-    std::size_t used = 0;
+    OidText text;
     std::size_t at = 0;
     while (at < contents.size()) {
         std::size_t start = at;
-        std::uint64_t subid = 0;
-        bool more = true;
-        while (more) {
-            if (at >= contents.size()) return Fail(Asn1Error::Truncated, length.octets + start);
-            std::uint8_t octet = contents[at++];
-            subid = subid * 128u + (octet & 0x7Fu);
-            if (subid > 0xFFFFFFFFu) return Fail(Asn1Error::SubidTooLarge, length.octets + start);
-            more = (octet & 0x80u) != 0;
+        std::uint64_t subid = contents[at++];
+        if (subid >= 0x80) {  // more than one octet
+            subid &= 0x7Fu;
+            bool more = true;
+            while (more) {
+                if (at >= contents.size()) return Fail(Asn1Error::Truncated, length.octets + start);
+                std::uint8_t octet = contents[at++];
+                subid = subid * 128u + (octet & 0x7Fu);
+                if (subid > 0xFFFFFFFFu) return Fail(Asn1Error::SubidTooLarge, length.octets + start);
+                more = (octet & 0x80u) != 0;
+            }
         }
         auto x = static_cast<std::uint32_t>(subid);
         bool fits = true;
         if (start == 0) {
             std::uint32_t top = x < 40 ? 0 : x < 80 ? 1 : 2;
-            fits = AppendArc(text, used, 0, top) && AppendArc(text, used, '.', x - top * 40);
+            fits = text.Append(0, top) && text.Append('.', x - top * 40);
         } else {
-            fits = AppendArc(text, used, '.', x);
+            fits = text.Append('.', x);
         }
         if (!fits) return Fail(Asn1Error::OidTooLong, length.octets + start);
     }
-    oid.assign(text.data(), used);
+    oid.assign(text.chars.data(), text.used);
     return {length.octets + length.value, Asn1Error::None, 0};
 }

@@ -35,14 +35,21 @@ double TSnmpValue::Rate(int window) const {
 
 namespace {
 
+// Nodes tell their class by their kind name, which only their constructors
+// set; so a node of kind "object" is a TAsn1Object, and the casts below need
+// no run-time type check (which cost more than the rest of this file's work
+// per reply). Equal literals usually share one address: compare that first.
 bool IsKind(const TAsn1Base* node, const char* kind) {
-    return node != nullptr && std::strcmp(node->kindName, kind) == 0;
+    return node != nullptr && (node->kindName == kind || std::strcmp(node->kindName, kind) == 0);
 }
 
-// The node as a list of elements with exactly `count` of them, or none.
+// The node as a list of elements with exactly `count` of them, or none. Lists
+// are the sequences and the context-specific nodes (TAsn1Implicit derives from
+// TAsn1Sequence).
 const TAsn1Sequence* ListOf(const TAsn1Base* node, int count) {
-    auto* list = dynamic_cast<const TAsn1Sequence*>(node);
-    return list != nullptr && list->Count() == count ? list : nullptr;
+    if (!IsKind(node, "sequence") && !IsKind(node, "implicit")) return nullptr;
+    auto* list = static_cast<const TAsn1Sequence*>(node);
+    return list->Count() == count ? list : nullptr;
 }
 
 // The variable binding of a one-binding SNMP message, or none:
@@ -64,14 +71,14 @@ void TSnmpValue::SetFromReply(std::unique_ptr<TAsn1Base> tree) {
     const TAsn1Sequence* binding = SingleBinding(reply.get());
     if (binding == nullptr) return;
 
-    CopyText(oid, dynamic_cast<const TAsn1Object&>(*binding->Child(0)).oid);
+    CopyText(oid, static_cast<const TAsn1Object&>(*binding->Child(0)).oid);
     const TAsn1Base* node = binding->Child(1);
     if (IsKind(node, "integer")) {
-        value = dynamic_cast<const TAsn1Integer&>(*node).value;
+        value = static_cast<const TAsn1Integer&>(*node).value;
         valueText = std::to_string(value);
     } else if (IsKind(node, "octetstring")) {
         // As text: up to the first zero octet.
-        CopyText(valueText, dynamic_cast<const TAsn1OctetString&>(*node).data.c_str());
+        CopyText(valueText, static_cast<const TAsn1OctetString&>(*node).data.c_str());
         value = ReadDecimal(valueText);
     } else {
         valueText.clear();
