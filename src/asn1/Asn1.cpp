@@ -39,27 +39,28 @@ std::size_t PutElement(std::span<std::uint8_t> out, std::uint8_t identifier,
     return header + size;
 }
 
-// The contents, `used` octets, were written at out[2]. Puts the identifier and
-// the length octets before them, moving the contents on when the length takes
-// more than one octet. Returns the element's size, or 0 when it does not fit.
-// Writing the contents in place saves copying them at every level.
-std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identifier, std::size_t used) {
-    if (used < 0x80) {  // the contents are where they belong
-        out[0] = identifier;
-        out[1] = static_cast<std::uint8_t>(used);
-        return 2 + used;
-    }
+// CloseElement for contents of 128 octets or more: the length takes more
+// than one octet, so the contents move on to make room for it.
+std::size_t CloseLongElement(std::span<std::uint8_t> out, std::uint8_t identifier, std::size_t used) {
     std::array<std::uint8_t, 3> length{};
     std::size_t lengthOctets = EncodeLength(used, length);
     if (lengthOctets == 0) return 0;
     std::size_t header = 1 + lengthOctets;
-    if (header > 2) {
-        if (out.size() < header || used > out.size() - header) return 0;
-        std::memmove(out.data() + header, out.data() + 2, used);
-    }
+    if (out.size() < header || used > out.size() - header) return 0;
+    std::memmove(out.data() + header, out.data() + 2, used);
     out[0] = identifier;
     std::copy_n(length.begin(), lengthOctets, out.begin() + 1);
     return header + used;
+}
+
+// The contents, `used` octets, were written at out[2]. Puts the identifier and
+// the length octets before them. Returns the element's size, or 0 when it does
+// not fit. Writing the contents in place saves copying them at every level.
+inline std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identifier, std::size_t used) {
+    if (used >= 0x80) return CloseLongElement(out, identifier, used);
+    out[0] = identifier;
+    out[1] = static_cast<std::uint8_t>(used);
+    return 2 + used;
 }
 
 // Two's complement, big-endian, in the fewest octets that hold `v`.
@@ -142,12 +143,15 @@ enum class OidPass { Done, NoRoom, NotPlain };
 // Reads one arc of digits alone at `p` and steps past the '.' after it;
 // false when the arc is anything else.
 bool ReadPlainArc(const char*& p, const char* end, std::uint32_t& value) {
-    if (p == end || static_cast<unsigned char>(*p - '0') > 9) return false;
-    value = 0;
-    do {
-        value = value * 10u + static_cast<unsigned char>(*p - '0');  // wraps as ReadDecimal does
-        ++p;
-    } while (p != end && static_cast<unsigned char>(*p - '0') <= 9);
+    const char* start = p;
+    std::uint32_t v = 0;
+    for (; p != end; ++p) {
+        auto digit = static_cast<unsigned char>(*p - '0');
+        if (digit > 9) break;
+        v = v * 10u + digit;  // wraps as ReadDecimal does
+    }
+    value = v;
+    if (p == start) return false;
     if (p == end) return true;
     if (*p != '.') return false;
     ++p;
@@ -233,15 +237,10 @@ std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out) {
 
 // --- TAsn1Base ---------------------------------------------------------------
 
-void* TAsn1Base::operator new(std::size_t size) { return TAsn1Pool::Allocate(size); }
-
-void TAsn1Base::operator delete(void* block, std::size_t size) noexcept { TAsn1Pool::Release(block, size); }
 
 std::size_t TAsn1Base::Encode(std::span<std::uint8_t>) const { return 0; }
 
 // --- TAsn1Sequence -----------------------------------------------------------
-
-TAsn1Sequence::TAsn1Sequence() { kindName = "sequence"; }
 
 bool TAsn1Sequence::Append(std::unique_ptr<TAsn1Base> child) {
     if (children.size() >= kMaxChildren) return false;
@@ -275,10 +274,6 @@ std::size_t TAsn1Sequence::Encode(std::span<std::uint8_t> out) const {
 
 // --- TAsn1Integer ------------------------------------------------------------
 
-TAsn1Integer::TAsn1Integer(std::int32_t v, std::uint8_t id) : value(v), identifier(id) {
-    kindName = "integer";
-}
-
 std::size_t TAsn1Integer::Encode(std::span<std::uint8_t> out) const {
     // Counter, Gauge and TimeTicks are unsigned: 0xFFFFFFFF needs five octets.
     bool isUnsigned = identifier != kTagInteger;
@@ -298,10 +293,6 @@ std::size_t TAsn1Integer::Encode(std::span<std::uint8_t> out) const {
 
 // --- TAsn1OctetString --------------------------------------------------------
 
-TAsn1OctetString::TAsn1OctetString(std::string_view octets) : data(octets) {
-    kindName = "octetstring";
-}
-
 std::size_t TAsn1OctetString::Encode(std::span<std::uint8_t> out) const {
     return PutElement(out, kTagOctetString,
                       {reinterpret_cast<const std::uint8_t*>(data.data()), data.size()});
@@ -309,15 +300,11 @@ std::size_t TAsn1OctetString::Encode(std::span<std::uint8_t> out) const {
 
 // --- TAsn1Null ---------------------------------------------------------------
 
-TAsn1Null::TAsn1Null() { kindName = "null"; }
-
 std::size_t TAsn1Null::Encode(std::span<std::uint8_t> out) const {
     return PutElement(out, kTagNull, {});
 }
 
 // --- TAsn1Object -------------------------------------------------------------
-
-TAsn1Object::TAsn1Object(std::string_view text) : oid(text) { kindName = "object"; }
 
 std::size_t TAsn1Object::Encode(std::span<std::uint8_t> out) const {
     // Written in place, as a sequence's children are; at most
@@ -329,11 +316,6 @@ std::size_t TAsn1Object::Encode(std::span<std::uint8_t> out) const {
 }
 
 // --- TAsn1Implicit -----------------------------------------------------------
-
-TAsn1Implicit::TAsn1Implicit(bool isConstructed, int number)
-    : constructed(isConstructed), tagNumber(number) {
-    kindName = "implicit";
-}
 
 std::size_t TAsn1Implicit::Encode(std::span<std::uint8_t> out) const {
     // Masking a larger number into the identifier would write another tag.

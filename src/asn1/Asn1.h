@@ -106,7 +106,7 @@ public:
 
 class TAsn1Sequence : public TAsn1Base {
 public:
-    TAsn1Sequence();
+    TAsn1Sequence() { kindName = "sequence"; }
     // Takes ownership of `child`. Returns false, dropping it, when the node
     // already holds kMaxChildren children.
     bool Append(std::unique_ptr<TAsn1Base> child);
@@ -130,7 +130,9 @@ public:
     // `identifier` is 0x02 for INTEGER or one of the SNMP application types
     // Counter (0x41), Gauge (0x42) and TimeTicks (0x43). The application types
     // are unsigned 32-bit numbers and are encoded as such.
-    explicit TAsn1Integer(std::int32_t value, std::uint8_t identifier = kTagInteger);
+    explicit TAsn1Integer(std::int32_t v, std::uint8_t id = kTagInteger) : value(v), identifier(id) {
+        kindName = "integer";
+    }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
@@ -142,7 +144,7 @@ public:
 
 class TAsn1OctetString : public TAsn1Base {
 public:
-    explicit TAsn1OctetString(std::string_view octets);
+    explicit TAsn1OctetString(std::string_view octets) : data(octets) { kindName = "octetstring"; }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
@@ -155,14 +157,14 @@ public:
 
 class TAsn1Null : public TAsn1Base {
 public:
-    TAsn1Null();
+    TAsn1Null() { kindName = "null"; }
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
 };
 
 class TAsn1Object : public TAsn1Base {
 public:
-    explicit TAsn1Object(std::string_view oid);
+    explicit TAsn1Object(std::string_view text) : oid(text) { kindName = "object"; }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
@@ -175,7 +177,9 @@ public:
 // list of elements either way, as SNMP PDUs are.
 class TAsn1Implicit : public TAsn1Sequence {
 public:
-    TAsn1Implicit(bool constructed, int tagNumber);
+    TAsn1Implicit(bool isConstructed, int number) : constructed(isConstructed), tagNumber(number) {
+        kindName = "implicit";
+    }
     // Returns 0 for a tag number outside 0 to 30: those need the
     // multi-octet identifier form, which is not written.
     std::size_t Encode(std::span<std::uint8_t> out) const override;

@@ -18,8 +18,8 @@ struct Length {
 };
 
 // Reads the length octets at the start of `in` and checks that the contents
-// they announce lie within `in`.
-TAsn1Result ReadLength(std::span<const std::uint8_t> in, Length& length) {
+// they announce lie within `in`. Inlined: every element has length octets.
+[[gnu::always_inline]] inline TAsn1Result ReadLength(std::span<const std::uint8_t> in, Length& length) {
     if (in.empty()) return Fail(Asn1Error::Truncated, 0);
     std::uint8_t first = in[0];
     if (first < 0x80) {
@@ -67,29 +67,30 @@ std::unique_ptr<TAsn1Base> MakeNode(std::uint8_t identifier) {
     }
 }
 
-// The OID text being built, with room for one more arc past the limit, so
+// The OID text being built. It has room for one more arc past the limit, so
 // that an arc is written first and the length checked after.
 struct OidText {
     static constexpr std::size_t kLongestArc = 11;  // '.' and ten digits
     std::array<char, kMaxOidText + 1 + kLongestArc> chars;
-    std::size_t used = 0;
+    char* end = chars.data();
 
-    // Appends `value` in decimal, after `separator` when it is not zero.
-    // Returns false when the text then goes past kMaxOidText.
-    bool Append(char separator, std::uint32_t value) {
-        char* at = chars.data() + used;
-        if (separator != 0) *at++ = separator;
+    // Appends `value` in decimal, after a '.' when `dot` is set. Returns false
+    // when the text then goes past kMaxOidText.
+    bool Append(bool dot, std::uint32_t value) {
+        if (dot) *end++ = '.';
         if (value < 10) {
-            *at++ = static_cast<char>('0' + value);
+            *end++ = static_cast<char>('0' + value);
         } else if (value < 100) {
-            *at++ = static_cast<char>('0' + value / 10);
-            *at++ = static_cast<char>('0' + value % 10);
+            end[0] = static_cast<char>('0' + value / 10);
+            end[1] = static_cast<char>('0' + value % 10);
+            end += 2;
         } else {
-            at = std::to_chars(at, at + 10, value).ptr;
+            end = std::to_chars(end, end + 10, value).ptr;
         }
-        used = static_cast<std::size_t>(at - chars.data());
-        return used <= kMaxOidText;
+        return end <= chars.data() + kMaxOidText;
     }
+
+    std::string_view Text() const { return {chars.data(), static_cast<std::size_t>(end - chars.data())}; }
 };
 
 }  // namespace
@@ -142,14 +143,24 @@ TAsn1Result TAsn1Sequence::Decode(std::span<const std::uint8_t> in, int depth) {
     Length length;
     if (TAsn1Result r = ReadLength(in, length); !r.ok()) return r;
     auto contents = in.subspan(length.octets, length.value);
+    // What Gulp does for each child, done here: this loop runs for nearly
+    // every element of every datagram.
     std::size_t at = 0;
     while (at < contents.size()) {
-        TAsn1Decoded child = Gulp(contents.subspan(at), depth);
-        if (!child.result.ok()) return Shift(child.result, length.octets + at);
-        if (child.node && !Append(std::move(child.node))) {
-            return Fail(Asn1Error::TooManyChildren, length.octets + at);
+        std::uint8_t identifier = contents[at];
+        if ((identifier & 0x1F) == 0x1F) return Fail(Asn1Error::HighTagNumber, length.octets + at);
+        std::unique_ptr<TAsn1Base> child = MakeNode(identifier);
+        if (!child) {  // unknown element: skip its identifier only
+            ++at;
+            continue;
         }
-        at += child.result.consumed;
+        TAsn1Result inner = child->Decode(contents.subspan(at + 1), depth + 1);
+        if (!inner.ok()) return Shift(inner, length.octets + at + 1);
+        if (children.size() >= kMaxChildren) return Fail(Asn1Error::TooManyChildren, length.octets + at);
+        // SNMP's lists hold two to four elements: one allocation, not three.
+        if (children.capacity() == 0) children.reserve(4);
+        children.push_back(std::move(child));
+        at += 1 + inner.consumed;
     }
     return {length.octets + length.value, Asn1Error::None, 0};
 }
@@ -187,9 +198,9 @@ TAsn1Result TAsn1Object::Decode(std::span<const std::uint8_t> in, int) {
     std::size_t at = 0;
     while (at < contents.size()) {
         std::size_t start = at;
-        std::uint64_t subid = contents[at++];
-        if (subid >= 0x80) {  // more than one octet
-            subid &= 0x7Fu;
+        std::uint32_t x = contents[at++];
+        if (x >= 0x80) {  // more than one octet
+            std::uint64_t subid = x & 0x7Fu;
             bool more = true;
             while (more) {
                 if (at >= contents.size()) return Fail(Asn1Error::Truncated, length.octets + start);
@@ -198,17 +209,17 @@ TAsn1Result TAsn1Object::Decode(std::span<const std::uint8_t> in, int) {
                 if (subid > 0xFFFFFFFFu) return Fail(Asn1Error::SubidTooLarge, length.octets + start);
                 more = (octet & 0x80u) != 0;
             }
+            x = static_cast<std::uint32_t>(subid);
         }
-        auto x = static_cast<std::uint32_t>(subid);
         bool fits = true;
-        if (start == 0) {
+        if (start != 0) {
+            fits = text.Append(true, x);
+        } else {  // the first two arcs
             std::uint32_t top = x < 40 ? 0 : x < 80 ? 1 : 2;
-            fits = text.Append(0, top) && text.Append('.', x - top * 40);
-        } else {
-            fits = text.Append('.', x);
+            fits = text.Append(false, top) && text.Append(true, x - top * 40);
         }
         if (!fits) return Fail(Asn1Error::OidTooLong, length.octets + start);
     }
-    oid.assign(text.chars.data(), text.used);
+    oid.assign(text.Text());
     return {length.octets + length.value, Asn1Error::None, 0};
 }

@@ -1,5 +1,7 @@
 #include "Asn1Pool.h"
 
+#include "Asn1.h"
+
 #include <array>
 #include <cstdint>
 #include <new>
@@ -45,7 +47,9 @@ std::size_t ClassOf(std::size_t size) {
 
 }  // namespace
 
-void* TAsn1Pool::Allocate(std::size_t size) {
+namespace {
+
+inline void* Take(std::size_t size) {
 #if VENTREL_POOL
     std::size_t c = ClassOf(size);
     if (c == kClasses) return ::operator new(size);
@@ -60,7 +64,7 @@ void* TAsn1Pool::Allocate(std::size_t size) {
 #endif
 }
 
-void TAsn1Pool::Release(void* block, std::size_t size) noexcept {
+inline void Give(void* block, std::size_t size) noexcept {
     if (block == nullptr) return;
 #if VENTREL_POOL
     std::size_t c = ClassOf(size);
@@ -74,3 +78,13 @@ void TAsn1Pool::Release(void* block, std::size_t size) noexcept {
 #endif
     ::operator delete(block);
 }
+
+}  // namespace
+
+void* TAsn1Pool::Allocate(std::size_t size) { return Take(size); }
+void TAsn1Pool::Release(void* block, std::size_t size) noexcept { Give(block, size); }
+
+// The nodes' own operators, here so that the free lists are used without a
+// further call.
+void* TAsn1Base::operator new(std::size_t size) { return Take(size); }
+void TAsn1Base::operator delete(void* block, std::size_t size) noexcept { Give(block, size); }
