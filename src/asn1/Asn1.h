@@ -98,8 +98,8 @@ public:
     // Nodes come and go with every datagram: their blocks are recycled
     // (Asn1Pool.h). The size is the most derived class's, as the virtual
     // destructor passes it.
-    static void* operator new(std::size_t size);
-    static void operator delete(void* block, std::size_t size) noexcept;
+    static void* operator new(std::size_t size) { return TAsn1Pool::Allocate(size); }
+    static void operator delete(void* block, std::size_t size) noexcept { TAsn1Pool::Release(block, size); }
 
     const char* kindName = "base";
 };
