@@ -65,10 +65,6 @@ inline std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identi
 
 // Two's complement, big-endian, in the fewest octets that hold `v`.
 std::size_t MinimalSigned(std::int64_t v, std::array<std::uint8_t, 8>& octets) {
-    if (v >= -128 && v <= 127) {  // request-ids aside, every INTEGER sent
-        octets[0] = static_cast<std::uint8_t>(v);
-        return 1;
-    }
     std::size_t n = 8;
     // Drop a leading octet while the nine top bits are all zero or all one.
     while (n > 1) {
@@ -99,26 +95,14 @@ std::size_t PutSubidentifier(std::uint32_t value, std::span<std::uint8_t> out, s
 }
 
 // Reads one arc of a dotted OID text from `at`, the way ReadDecimal reads the
-// text up to the next '.', and moves `at` past that '.'. One pass over the
-// characters: this runs for every request sent.
+// text up to the next '.', and moves `at` past that '.'.
 std::uint32_t NextArc(std::string_view text, std::size_t& at) {
     std::size_t end = text.size();
-    // Digits alone up to the '.' or the end: what OIDs look like.
     std::size_t i = at;
-    std::uint32_t value = 0;
-    for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
-    }
-    if (i > at && (i == end || text[i] == '.')) {
-        at = i < end ? i + 1 : end;
-        return value;
-    }
-    // Anything else as a decimal conversion reads it.
-    i = at;
     while (i < end && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
     if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    value = 0;
+    std::uint32_t value = 0;
     for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
     }
@@ -236,7 +220,6 @@ std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out) {
 }
 
 // --- TAsn1Base ---------------------------------------------------------------
-
 
 std::size_t TAsn1Base::Encode(std::span<std::uint8_t>) const { return 0; }
 
