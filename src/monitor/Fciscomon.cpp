@@ -120,6 +120,8 @@ void TFormCiscoMon::CreateControls() {
     TimerRequest = new QTimer(this);
     TimerRequest->setObjectName("TimerRequest");
     for (QTimer* timer : {TimerPoll, TimerRequest}) {
+        // Whole seconds: both fire in the same wake-up of the program.
+        timer->setTimerType(Qt::VeryCoarseTimer);
         timer->setInterval(1000);
         timer->start();
     }

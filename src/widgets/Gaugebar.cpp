@@ -16,14 +16,30 @@ constexpr int kTickMs = 10;
 constexpr double kGlideFraction = 15.0;   // each tick covers 1/15 of what remains
 constexpr double kEpsilon = 0.000001;
 constexpr int kTextMargin = 2;
+constexpr int kMaxWakeTicks = 100000;    // bounds the look-ahead of one wake-up
+
+// One tick of the glide: `value` covers a fifteenth of what remains to
+// `target`. Returns true when it has arrived.
+bool GlideStep(double& value, double target)
+{
+    const double gap = target - value;
+    if (!(std::fabs(gap) > kEpsilon)) {
+        value = target;
+        return true;
+    }
+    const double step = std::max(std::fabs(gap) / kGlideFraction, kEpsilon);
+    value += gap > 0 ? step : -step;
+    return false;
+}
 
 }  // namespace
 
 TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent)
 {
     resize(150, 17);
-    FAnimationTimer.setInterval(kTickMs);
-    connect(&FAnimationTimer, &QTimer::timeout, this, &TGaugeBar::AnimationTick);
+    FAnimationTimer.setSingleShot(true);
+    FAnimationTimer.setTimerType(Qt::PreciseTimer);
+    connect(&FAnimationTimer, &QTimer::timeout, this, &TGaugeBar::AnimationWake);
 }
 
 double TGaugeBar::Clamp(double value) const
@@ -37,8 +53,7 @@ void TGaugeBar::SetPosition(double value)
     FTargetValue = Clamp(value);
     if (FProgressAnimation) {
         FGlidePending = true;
-        if (!FAnimationTimer.isActive())
-            FAnimationTimer.start();
+        ScheduleWake();
         return;
     }
     FGlidePending = false;
@@ -70,29 +85,92 @@ void TGaugeBar::SetMinimum(double value)
     update();
 }
 
+bool TGaugeBar::Gliding() const
+{
+    return (FProgressAnimation && FGlidePending) || FDisplayedValue != FTargetValue;
+}
+
+bool TGaugeBar::Tick()
+{
+    if (!Gliding())
+        return false;
+    if (GlideStep(FDisplayedValue, FTargetValue))
+        FGlidePending = false;
+    return true;
+}
+
 void TGaugeBar::AnimationTick()
 {
-    if (!((FProgressAnimation && FGlidePending) || FDisplayedValue != FTargetValue)) {
-        FGlidePending = false;
+    if (!Tick()) {
         FAnimationTimer.stop();
         return;
     }
-    const double gap = FTargetValue - FDisplayedValue;
-    if (!(std::fabs(gap) > kEpsilon)) {
-        FDisplayedValue = FTargetValue;
-        FGlidePending = false;
+    if (!Gliding())
         FAnimationTimer.stop();   // at rest: no more wake-ups
-    } else {
-        const double step = std::max(std::fabs(gap) / kGlideFraction, kEpsilon);
-        FDisplayedValue += gap > 0 ? step : -step;
-    }
     emit OnPositionChanged(FDisplayedValue);
     update();
 }
 
+void TGaugeBar::AnimationWake()
+{
+    // The ticks since the last wake-up, all at once: none of them changed
+    // the picture.
+    bool moved = false;
+    for (int i = 0; i < FWakeTicks; ++i)
+        moved = Tick() || moved;
+    if (Gliding())
+        ScheduleWake();
+    if (moved) {
+        emit OnPositionChanged(FDisplayedValue);
+        update();
+    }
+}
+
+TGaugeBar::TPicture TGaugeBar::PictureAt(double value) const
+{
+    const int innerWidth = std::max(0, width() - 2);
+    return {FillWidthAt(value, innerWidth), FAppearance.ValueVisible ? ValueTextAt(value) : QString()};
+}
+
+void TGaugeBar::ScheduleWake()
+{
+    // The glide moves every 10 ms, but most ticks draw the same pixels and
+    // the same text as the one before. Wake up only at the next tick that
+    // changes the picture: the pictures drawn are the same, tick for tick,
+    // and an idle bar costs nothing.
+    const TPicture shown = PictureAt(FDisplayedValue);
+    double value = FDisplayedValue;
+    int ticks = 0;
+    bool arrived = false;
+    bool changes = false;
+    while (!arrived && !changes && ticks < kMaxWakeTicks) {
+        ++ticks;
+        arrived = GlideStep(value, FTargetValue);
+        changes = !(PictureAt(value) == shown);
+    }
+    if (arrived && !changes) {
+        // Nothing left to see: the glide ends now rather than in a wake-up
+        // that would draw the same picture.
+        FAnimationTimer.stop();
+        FGlidePending = false;
+        const bool moved = FDisplayedValue != FTargetValue;
+        FDisplayedValue = FTargetValue;
+        if (moved)
+            emit OnPositionChanged(FDisplayedValue);
+        return;
+    }
+    FWakeTicks = ticks;
+    FAnimationTimer.start(ticks * kTickMs);
+}
+
 QString TGaugeBar::ValueText() const
 {
-    double value = Clamp(FDisplayedValue);
+    return ValueTextAt(FDisplayedValue);
+}
+
+QString TGaugeBar::ValueTextAt(double displayed) const
+{
+    double value = Clamp(displayed);
     if (FAppearance.ValueType == vtPercentage) {
         const double range = FMaximum - FMinimum;
         value = range > 0 ? (value - FMinimum) / range * 100.0 : 0.0;
@@ -121,9 +199,14 @@ void TGaugeBar::ApplyMonitorLook()
 
 int TGaugeBar::FillWidth(int innerWidth) const
 {
+    return FillWidthAt(FDisplayedValue, innerWidth);
+}
+
+int TGaugeBar::FillWidthAt(double value, int innerWidth) const
+{
     if (!(FMaximum > FMinimum))
         return 0;
-    const double fraction = (FDisplayedValue - FMinimum) / (FMaximum - FMinimum);
+    const double fraction = (value - FMinimum) / (FMaximum - FMinimum);
     if (!(fraction > 0))
         return 0;
     if (fraction >= 1)

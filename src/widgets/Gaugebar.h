@@ -55,9 +55,9 @@ public:
     // The look of the monitor's four bars.
     void ApplyMonitorLook();
 
-    // One step of the glide; the animation timer calls it every 10 ms while
-    // a glide is under way.
+    // One 10-ms step of the glide.
     void AnimationTick();
+    // A glide is under way: the timer is set for its next visible step.
     bool AnimationRunning() const { return FAnimationTimer.isActive(); }
 
 signals:
@@ -67,7 +67,21 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the bar shows for a value: the fill's width and the text.
+    struct TPicture {
+        int fill = 0;
+        QString text;
+        bool operator==(const TPicture&) const = default;
+    };
+
     double Clamp(double value) const;
+    bool Gliding() const;
+    bool Tick();
+    void AnimationWake();
+    void ScheduleWake();
+    TPicture PictureAt(double value) const;
+    QString ValueTextAt(double displayed) const;
+    int FillWidthAt(double value, int innerWidth) const;
     int FillWidth(int innerWidth) const;
     QRect ValueRect(const QRect& inner, int fillWidth) const;
 
@@ -79,6 +93,7 @@ private:
     bool FProgressAnimation = true;
     bool FGlowAnimation = true;
     bool FGlidePending = false;
+    int FWakeTicks = 1;   // glide ticks the timer's next wake-up stands for
     TGaugeAppearance FAppearance;
     QTimer FAnimationTimer;
 };

@@ -94,10 +94,10 @@ TEST(GaugeBar, LoweringMaximumBringsTheValueDown)
         animated.AnimationTick();
     animated.SetMaximum(50);
     EXPECT_EQ(animated.TargetValue(), 50);
-    EXPECT_EQ(animated.DisplayedValue(), 80);   // glides down
-    animated.AnimationTick();
-    EXPECT_LT(animated.DisplayedValue(), 80);
-    EXPECT_GT(animated.DisplayedValue(), 50);
+    // A value above the new maximum already draws as a full bar, and its text
+    // as the maximum: a glide down would draw nothing new, so it ends at once.
+    EXPECT_EQ(animated.DisplayedValue(), 50);
+    EXPECT_FALSE(animated.AnimationRunning());
 }
 
 TEST(GaugeBar, RaisingMinimumBringsTheValueUp)
@@ -186,11 +186,12 @@ TEST(GaugeBar, TimerRunsOnlyWhileGliding)
     EXPECT_EQ(changes, 0);
     EXPECT_FALSE(bar.AnimationRunning());
 
-    bar.SetPosition(0);   // same value: one tick to settle, then rest
-    EXPECT_TRUE(bar.AnimationRunning());
-    bar.AnimationTick();
+    bar.SetPosition(0);   // same value: nothing to draw, no wake-up
     EXPECT_FALSE(bar.AnimationRunning());
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(changes, 0);
+    bar.SetPosition(0.00001);   // a change too small to see: none either
+    EXPECT_FALSE(bar.AnimationRunning());
+    EXPECT_EQ(bar.DisplayedValue(), 0.00001);
 
     bar.SetProgressAnimation(false);
     bar.SetPosition(40);
@@ -201,7 +202,7 @@ TEST(GaugeBar, TimerRunsOnlyWhileGliding)
 TEST(GaugeBar, RealTimerEndsTheGlide)
 {
     TGaugeBar bar;
-    bar.SetPosition(0.00001);   // about ten ticks
+    bar.SetPosition(3);   // a few pixels of fill
     QEventLoop loop;
     QObject::connect(&bar, &TGaugeBar::OnPositionChanged, [&](double) {
         if (!bar.AnimationRunning())
@@ -210,7 +211,7 @@ TEST(GaugeBar, RealTimerEndsTheGlide)
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     loop.exec();
     EXPECT_FALSE(bar.AnimationRunning());
-    EXPECT_EQ(bar.DisplayedValue(), 0.00001);
+    EXPECT_EQ(bar.DisplayedValue(), 3);
 }
 
 TEST(GaugeBar, ValueText)
@@ -281,6 +282,62 @@ TEST(GaugeBar, MonitorLookFillsInProportion)
     EXPECT_TRUE(bar.Appearance().ValueVisible);
     EXPECT_FALSE(bar.GlowAnimation());
     EXPECT_EQ(bar.Appearance().Font.family(), "Tahoma");
+}
+
+}  // namespace
+
+namespace {
+
+// The picture a bar shows: its pixels.
+QImage Picture(TGaugeBar& bar)
+{
+    QImage image(bar.size(), QImage::Format_ARGB32);
+    bar.render(&image);
+    return image;
+}
+
+TEST(GaugeBar, WakesOnlyForTicksThatChangeThePicture)
+{
+    // The same glide twice: one bar stepped tick by tick, one left to its
+    // timer. The timer's bar must show every distinct picture of the
+    // stepped one, in order, and nothing else, with far fewer wake-ups.
+    TGaugeBar stepped;
+    TGaugeBar timed;
+    for (TGaugeBar* bar : {&stepped, &timed}) {
+        bar->ApplyMonitorLook();
+        bar->SetPosition(50);
+    }
+    std::vector<QImage> expected = {Picture(stepped)};
+    int ticks = 0;
+    while (stepped.AnimationRunning()) {
+        stepped.AnimationTick();
+        ++ticks;
+        QImage picture = Picture(stepped);
+        if (picture != expected.back())
+            expected.push_back(picture);
+    }
+
+    std::vector<QImage> shown = {Picture(timed)};
+    std::vector<double> values;
+    QEventLoop loop;
+    QObject::connect(&timed, &TGaugeBar::OnPositionChanged, [&](double value) {
+        values.push_back(value);
+        QImage picture = Picture(timed);
+        if (picture != shown.back())
+            shown.push_back(picture);
+        if (!timed.AnimationRunning())
+            loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    EXPECT_FALSE(timed.AnimationRunning());
+    EXPECT_EQ(timed.DisplayedValue(), 50);
+    ASSERT_EQ(shown.size(), expected.size());
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        EXPECT_TRUE(shown[i] == expected[i]) << "picture " << i;
+    EXPECT_LE(values.size(), expected.size()) << "one wake-up per picture, and one to end";
+    EXPECT_LT(values.size() * 4, static_cast<std::size_t>(ticks));
 }
 
 }  // namespace

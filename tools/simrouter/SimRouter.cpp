@@ -113,9 +113,13 @@ void TSimRouter::AdvanceTo(std::int64_t second) {
 }
 
 void TSimRouter::Step() {
-    // The CPU wanders, with a rare spike, between 5 and 60 percent.
+    // The CPU wanders, with a rare spike, between 5 and 60 percent. It is a
+    // five-second average, which a router works out anew every five seconds.
+    // The draws are made every second all the same, so that the rest of the
+    // simulation sees the same random numbers.
     double spike = Uniform(0, 1) < 0.03 ? Uniform(10, 25) : 0;
-    cpu = static_cast<int>(std::clamp(cpu + Uniform(-4, 4) + spike, 5.0, 60.0));
+    double change = Uniform(-4, 4) + spike;
+    if (second_ % 5 == 0) cpu = static_cast<int>(std::clamp(cpu + change, 5.0, 60.0));
 
     for (TSimPool& pool : pools) {
         double step = (pool.highest - pool.lowest) * 0.02;
