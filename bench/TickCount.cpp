@@ -1,0 +1,169 @@
+// bench_tick_count CASE N: runs one tick of the main window N times, for
+// counting its instructions under callgrind (bench/tick-callgrind), and
+// prints the heap allocations made inside the ticks.
+//   request21  a request tick before any reply: 21 GetRequests
+//   request7   a request tick in the steady state: 7 GetRequests
+//   poll21     a poll tick that finds 21 replies waiting
+// The window runs offscreen and talks to a sink on loopback, so run it inside
+// tests/netns: the window binds the fixed local port 65535.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "Fciscomon.h"
+#include "Routerconf.h"
+#include "Snmp.h"
+
+namespace {
+
+std::size_t allocations = 0;
+bool counting = false;
+
+// The router's side: a socket that takes the requests and sends replies.
+class TSink {
+public:
+    TSink() {
+        socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(socket_, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        socklen_t size = sizeof local;
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&local), &size);
+        port_ = ntohs(local.sin_port);
+    }
+    ~TSink() { ::close(socket_); }
+    std::uint16_t port() const { return port_; }
+
+    int Drain() {
+        int n = 0;
+        std::array<char, 4096> buffer{};
+        pollfd ready{socket_, POLLIN, 0};
+        while (::poll(&ready, 1, n == 0 ? 200 : 0) > 0 && ::recv(socket_, buffer.data(), buffer.size(), 0) > 0) ++n;
+        return n;
+    }
+
+    void Send(const std::vector<std::uint8_t>& datagram) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(TSnmpConnection::kLocalPort);
+        ::sendto(socket_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+
+private:
+    int socket_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+// A GetResponse binding `oid` to Gauge `value`, as a router sends it.
+std::vector<std::uint8_t> Reply(const std::string& oid, std::int32_t value, std::int32_t id) {
+    auto binding = std::make_unique<TAsn1Sequence>();
+    binding->Append(std::make_unique<TAsn1Object>(oid));
+    binding->Append(std::make_unique<TAsn1Integer>(value, kTagGauge));
+    auto bindings = std::make_unique<TAsn1Sequence>();
+    bindings->Append(std::move(binding));
+    auto pdu = std::make_unique<TAsn1Implicit>(true, 2);
+    pdu->Append(std::make_unique<TAsn1Integer>(id));
+    pdu->Append(std::make_unique<TAsn1Integer>(0));
+    pdu->Append(std::make_unique<TAsn1Integer>(0));
+    pdu->Append(std::move(bindings));
+    TAsn1Sequence message;
+    message.Append(std::make_unique<TAsn1Integer>(0));
+    message.Append(std::make_unique<TAsn1OctetString>("kelpie"));
+    message.Append(std::move(pdu));
+    std::vector<std::uint8_t> out(4096);
+    out.resize(message.Encode(out));
+    return out;
+}
+
+// The measured region: one tick. callgrind collects inside it only.
+extern "C" [[gnu::noinline]] void MeasuredTick(TFormCiscoMon* window, bool request) {
+    counting = true;
+    if (request) {
+        window->TimerRequestTimer();
+    } else {
+        window->TimerPollTimer();
+    }
+    counting = false;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (counting) ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+int main(int argc, char** argv) {
+    const std::string mode = argc == 3 ? argv[1] : "";
+    const long count = argc == 3 ? std::atol(argv[2]) : 0;
+    if ((mode != "request21" && mode != "request7" && mode != "poll21") || count < 1) {
+        std::fprintf(stderr, "usage: bench_tick_count request21|request7|poll21 N\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    TSink sink;
+    QDir(home.path()).mkpath("Quillot");
+    QFile settings(home.path() + "/Quillot/ventrel.conf");
+    if (!settings.open(QIODevice::WriteOnly)) return 1;
+    settings.write(QString("[General]\nhostname=127.0.0.1:%1\n").arg(sink.port()).toUtf8());
+    settings.close();
+
+    QApplication app(argc, argv);
+    TFormCiscoMon window;
+    window.TimerPoll->stop();
+    window.TimerRequest->stop();
+    if (mode == "request7" || mode == "poll21") {
+        for (const auto& v : Config->variables) v->answered = true;
+    }
+
+    // The 21 replies of a first tick, for the poll case.
+    std::vector<std::vector<std::uint8_t>> replies;
+    int id = 0;
+    for (const auto& v : Config->variables) {
+        if (v->active) replies.push_back(Reply(v->oid, 1000 + id, id)), ++id;
+    }
+    for (const TSnmpValue* c : {Config->interfaces[6].inUcast, Config->interfaces[6].inNUcast,
+                                Config->interfaces[6].outUcast, Config->interfaces[6].outNUcast}) {
+        replies.push_back(Reply(c->oid, 5000 + id, id)), ++id;
+    }
+
+    long sent = 0;
+    std::size_t total = 0;
+    for (long i = 0; i <= count; ++i) {  // the first round is a warm-up
+        if (mode == "poll21") {
+            for (const auto& r : replies) sink.Send(r);
+            pollfd ready{window.connection()->socket, POLLIN, 0};
+            ::poll(&ready, 1, 200);
+        }
+        allocations = 0;
+        MeasuredTick(&window, mode != "poll21");
+        if (i > 0) total += allocations;
+        if (mode != "poll21") sent += sink.Drain();
+    }
+    std::printf("%s ticks=%ld datagrams-per-tick=%.1f allocations-per-tick=%.1f\n", mode.c_str(), count,
+                mode == "poll21" ? static_cast<double>(replies.size())
+                                 : static_cast<double>(sent) / static_cast<double>(count + 1),
+                static_cast<double>(total) / static_cast<double>(count));
+    return 0;
+}
