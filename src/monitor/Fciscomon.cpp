@@ -35,22 +35,6 @@ const QStringList kWaitingText = {
     "button to verify your router settings are correct.",
 };
 
-template <typename T>
-T* Make(QWidget* parent, const char* name, QRect geometry) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
-
 QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
     QAction* action = text == "-" ? menu->addSeparator() : menu->addAction(text);
     action->setObjectName(name);
@@ -97,11 +81,11 @@ void TFormCiscoMon::CreateControls() {
     client->setFixedSize(382, 114);
     setCentralWidget(client);
 
-    ComboBoxInterface = Make<QComboBox>(client, "ComboBoxInterface", {36, 8, 145, 21});
-    ButtonSetup = Make<QPushButton>(client, "ButtonSetup", {187, 8, 75, 21});
+    ComboBoxInterface = MakeControl<QComboBox>(client, "ComboBoxInterface", {36, 8, 145, 21});
+    ButtonSetup = MakeControl<QPushButton>(client, "ButtonSetup", {187, 8, 75, 21});
     ButtonSetup->setText("Setup");
 
-    PageControl1 = Make<QStackedWidget>(client, "PageControl1", {0, 30, 388, 86});
+    PageControl1 = MakeControl<QStackedWidget>(client, "PageControl1", {0, 30, 388, 86});
     TabSheetGauges = new QWidget;
     TabSheetGauges->setObjectName("TabSheetGauges");
     TabSheetWaiting = new QWidget;
@@ -111,7 +95,7 @@ void TFormCiscoMon::CreateControls() {
 
     CreateGauges();
 
-    LargeHtmlLabel1 = Make<TLargeHtmlLabel>(TabSheetWaiting, "LargeHtmlLabel1", {3, 3, 366, 62});
+    LargeHtmlLabel1 = MakeControl<TLargeHtmlLabel>(TabSheetWaiting, "LargeHtmlLabel1", {3, 3, 366, 62});
     LargeHtmlLabel1->SetWordWrap1(1);
     LargeHtmlLabel1->SetLines(kWaitingText);
 
@@ -139,10 +123,10 @@ void TFormCiscoMon::CreateGauges() {
     MakeLabel(page, "Label1", "Mem:", {0, 55});
     MakeLabel(page, "Label2", "CPU:", {190, 55});
 
-    ProgressBarPPSIn = Make<TGaugeBar>(page, "ProgressBarPPSIn", {32, 22, 150, 17});
-    ProgressBarPPSOut = Make<TGaugeBar>(page, "ProgressBarPPSOut", {220, 22, 150, 17});
-    ProgressBarMem = Make<TGaugeBar>(page, "ProgressBarMem", {32, 52, 150, 17});
-    ProgressBarCpu = Make<TGaugeBar>(page, "ProgressBarCpu", {220, 52, 150, 17});
+    ProgressBarPPSIn = MakeControl<TGaugeBar>(page, "ProgressBarPPSIn", {32, 22, 150, 17});
+    ProgressBarPPSOut = MakeControl<TGaugeBar>(page, "ProgressBarPPSOut", {220, 22, 150, 17});
+    ProgressBarMem = MakeControl<TGaugeBar>(page, "ProgressBarMem", {32, 52, 150, 17});
+    ProgressBarCpu = MakeControl<TGaugeBar>(page, "ProgressBarCpu", {220, 52, 150, 17});
     for (TGaugeBar* bar : {ProgressBarPPSIn, ProgressBarPPSOut, ProgressBarMem, ProgressBarCpu}) {
         bar->ApplyMonitorLook();
         bar->SetMaximum(100);

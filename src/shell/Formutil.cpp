@@ -30,3 +30,11 @@ void PlaceDialog(QWidget* owner, QWidget* dialog) {
     const QRect placed = PlaceDialogRect(ownerFrame, outer, Desktop().PrimaryScreen().size());
     dialog->move(placed.topLeft());
 }
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}

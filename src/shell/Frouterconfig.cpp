@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "Fonts.h"
+#include "Formutil.h"
 #include "Largehtmllabel.h"
 #include "Routerconf.h"
 #include "Strconv.h"
@@ -20,22 +21,6 @@ const QStringList kHelpText = {
     "the user's manual for a few brief tips on setting up the router.",
 };
 
-template <typename T>
-T* Make(QWidget* parent, const char* name, QRect geometry) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
-
 }  // namespace
 
 TFormRouterConfig::TFormRouterConfig(TCiscoConfig& config, QWidget* owner)
@@ -45,28 +30,28 @@ TFormRouterConfig::TFormRouterConfig(TCiscoConfig& config, QWidget* owner)
     setFont(MonitorFont());
     setFixedSize(530, 205);
 
-    PageControl1 = Make<QTabWidget>(this, "PageControl1", {8, 8, 513, 153});
+    PageControl1 = MakeControl<QTabWidget>(this, "PageControl1", {8, 8, 513, 153});
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName("TabSheet1");
     PageControl1->addTab(TabSheet1, "Router");
 
     MakeLabel(TabSheet1, "Label1", "Router IP Address or Hostname:", {8, 13});
-    EditHostname = Make<QLineEdit>(TabSheet1, "EditHostname", {8, 32, 169, 21});
+    EditHostname = MakeControl<QLineEdit>(TabSheet1, "EditHostname", {8, 32, 169, 21});
     MakeLabel(TabSheet1, "Label2", "SNMP Community Name:", {8, 59});
-    EditCommunity = Make<QLineEdit>(TabSheet1, "EditCommunity", {8, 78, 169, 21});
+    EditCommunity = MakeControl<QLineEdit>(TabSheet1, "EditCommunity", {8, 78, 169, 21});
     // The model keeps at most 1023 bytes of each.
     EditHostname->setMaxLength(1023);
     EditCommunity->setMaxLength(1023);
 
-    LargeHtmlLabel1 = Make<TLargeHtmlLabel>(TabSheet1, "LargeHtmlLabel1", {183, 8, 319, 140});
+    LargeHtmlLabel1 = MakeControl<TLargeHtmlLabel>(TabSheet1, "LargeHtmlLabel1", {183, 8, 319, 140});
     LargeHtmlLabel1->SetWordWrap1(1);
     LargeHtmlLabel1->SetParentBackground(true);
     LargeHtmlLabel1->SetLines(kHelpText);
 
-    ButtonOk = Make<QPushButton>(this, "ButtonOk", {8, 172, 75, 25});
+    ButtonOk = MakeControl<QPushButton>(this, "ButtonOk", {8, 172, 75, 25});
     ButtonOk->setText("Ok");
     ButtonOk->setDefault(true);
-    ButtonCancel = Make<QPushButton>(this, "ButtonCancel", {89, 172, 75, 25});
+    ButtonCancel = MakeControl<QPushButton>(this, "ButtonCancel", {89, 172, 75, 25});
     ButtonCancel->setText("Cancel");
     // OK stands left of Cancel but comes after it in the tab order.
     setTabOrder(EditHostname, EditCommunity);
