@@ -1,0 +1,122 @@
+#include "FaultRig.h"
+
+#include <poll.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QStackedWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <thread>
+
+#include "Routerconf.h"
+#include "Snmp.h"
+
+namespace faults {
+
+namespace {
+
+bool Contains(const std::string& line, const std::string& part) {
+    return line.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+bool TSimRouterProcess::Start(const std::vector<std::string>& options) {
+    std::vector<std::string> argv = {SIMROUTER_PATH, "--log", "--seconds", "60",
+                                     "--port",       std::to_string(kSimPort)};
+    argv.insert(argv.end(), options.begin(), options.end());
+    if (!child_.Start(argv)) return false;
+    auto listening = child_.WaitFor([](const std::string& l) { return Contains(l, "listening on"); },
+                                    std::chrono::seconds(5));
+    started_ = std::chrono::steady_clock::now();
+    return listening.has_value();
+}
+
+int TSimRouterProcess::Stop() { return child_.Stop(); }
+
+bool TSimRouterProcess::WaitForRequest(std::int32_t id, std::chrono::milliseconds timeout) {
+    const std::string tag = " id=" + std::to_string(id) + " ";
+    for (const std::string& line : child_.lines()) {
+        if (Contains(line, tag)) return true;
+    }
+    return child_.WaitFor([&](const std::string& l) { return Contains(l, tag); }, timeout).has_value();
+}
+
+int TSimRouterProcess::CountLines(const std::string& part) const {
+    const auto& lines = child_.lines();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                          [&](const std::string& l) { return Contains(l, part); }));
+}
+
+std::optional<std::uint32_t> TSimRouterProcess::LastAnswer(const std::string& oid) const {
+    const std::string tag = " oid=" + oid + " value=";
+    const auto& lines = child_.lines();
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        std::size_t at = line->find(tag);
+        if (at == std::string::npos || !Contains(*line, "reply=sent")) continue;
+        std::size_t colon = line->find(':', at + tag.size());
+        if (colon == std::string::npos) continue;
+        return static_cast<std::uint32_t>(std::stoul(line->substr(colon + 1)));
+    }
+    return std::nullopt;
+}
+
+QString SimSettings(int row, const std::string& host) {
+    return QString("hostname=%1\ncommunity=kelpie\ninterface=%2\n")
+        .arg(QString::fromStdString(host))
+        .arg(row);
+}
+
+TWindowRig::TWindowRig() { qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit()); }
+
+TWindowRig::~TWindowRig() { window.reset(); }
+
+QString TWindowRig::SettingsPath() const { return home.path() + "/Quillot/ventrel.conf"; }
+
+void TWindowRig::WriteSettings(const QString& general) {
+    QDir(home.path()).mkpath("Quillot");
+    QFile file(SettingsPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(("[General]\n" + general).toUtf8());
+}
+
+void TWindowRig::Open() {
+    window = std::make_unique<TFormCiscoMon>();
+    window->TimerPoll->stop();
+    window->TimerRequest->stop();
+    window->Now = [this] { return now; };
+}
+
+int TWindowRig::Tick(TSimRouterProcess* router) {
+    TSnmpConnection* link = window->connection();
+    const std::int32_t first = link->nextRequestId;
+    window->TimerRequestTimer();
+    const std::int32_t sent = link->nextRequestId - first;
+    if (router != nullptr && router->running() && sent > 0) {
+        EXPECT_TRUE(router->WaitForRequest(link->nextRequestId - 1, std::chrono::seconds(3)))
+            << "simrouter never logged request " << link->nextRequestId - 1;
+    }
+    // Loopback hands a datagram over at once; a moment's grace all the same.
+    pollfd ready{link->socket, POLLIN, 0};
+    ::poll(&ready, 1, router != nullptr && router->running() ? 100 : 0);
+    window->TimerPollTimer();
+    return sent;
+}
+
+bool TWindowRig::Waiting() const {
+    return window->PageControl1->currentWidget() == window->TabSheetWaiting;
+}
+
+const TCiscoInterface& TWindowRig::Selected() const {
+    const int sel = window->ComboBoxInterface->currentIndex();
+    return Config->interfaces[static_cast<std::size_t>(std::max(sel, 0))];
+}
+
+void PaceTo(const TSimRouterProcess& router, int second) {
+    std::this_thread::sleep_until(router.started() + std::chrono::milliseconds(1000 * second + 500));
+}
+
+}  // namespace faults

@@ -1,0 +1,243 @@
+// The router misbehaves: it restarts, its counters wrap, it loses replies,
+// answers from another address, or goes away and comes back. Each test
+// plays simrouter with the fault and says what the user sees in the window.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+
+#include <map>
+
+#include "FaultRig.h"
+#include "Gaugebar.h"
+#include "NetHelpers.h"
+#include "Routerconf.h"
+#include "SimTwin.h"
+#include "Snmp.h"
+
+namespace faults {
+namespace {
+
+constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
+
+// What the window shows after one tick.
+struct TShown {
+    double ppsIn = 0;
+    double ppsOut = 0;
+    double maxIn = 0;
+    double maxOut = 0;
+    QString totalIn;
+    QString totalOut;
+    double cpu = 0;
+    double mem = 0;
+};
+
+class RouterFaults : public ::testing::Test {
+protected:
+    TShown Shown() const {
+        TFormCiscoMon& w = *rig.window;
+        return {w.ProgressBarPPSIn->Position(),  w.ProgressBarPPSOut->Position(),
+                w.ProgressBarPPSIn->Maximum(),   w.ProgressBarPPSOut->Maximum(),
+                w.LabelPacketsIn->text(),        w.LabelPacketsOut->text(),
+                w.ProgressBarCpu->TargetValue(), w.ProgressBarMem->TargetValue()};
+    }
+
+    // Paced ticks 1 to `last`, so that tick k sees simulated second k. Returns
+    // what was shown after each.
+    std::map<int, TShown> PacedTicks(int last) {
+        std::map<int, TShown> shown;
+        for (int k = 1; k <= last; ++k) {
+            PaceTo(sim, k);
+            rig.now = kStart + k;
+            rig.Tick(&sim);
+            shown[k] = Shown();
+        }
+        return shown;
+    }
+
+    // The selected counters as the window last stored them.
+    TCounters Stored() const {
+        const TCiscoInterface& it = rig.Selected();
+        auto u = [](const TSnmpValue* v) { return static_cast<std::uint32_t>(v->value); };
+        return {u(it.inUcast), u(it.inNUcast), u(it.outUcast), u(it.outNUcast)};
+    }
+
+    static constexpr std::int64_t kStart = 1'000'000;
+    TWindowRig rig;
+    TSimRouterProcess sim;
+};
+
+// A gauge's rate after tick k must be one the router really had: between
+// the fewest and the most packets it counted in one second over the seconds
+// the rate spans, give or take one second of pacing slack, and one for the
+// whole-number truncation.
+void ExpectTrueRate(const TSimTwin& twin, bool inbound, double shown, int from, int k,
+                    const char* what, int skip = -1) {
+    auto [low, high] = twin.Range(inbound, from - 1, k + 1, skip);
+    EXPECT_GE(shown, low - 1) << what << " at tick " << k;
+    EXPECT_LE(shown, high + 1) << what << " at tick " << k;
+}
+
+TEST_F(RouterFaults, AcrossACounterWrapThePacketGaugesShowTheTrueRate) {
+    // A seed whose counters wrap on an interface of the list while the test
+    // watches, with two samples before the wrap.
+    std::optional<TFaultPlace> place = FindFault(true, 0, 3, 9, false);
+    ASSERT_TRUE(place) << "no simulation wraps early enough";
+    const int last = place->second + 2;
+    TSimTwin twin(place->seed, true, 0, place->row, last + 1);
+
+    ASSERT_TRUE(sim.Start({"--wrap-soon", "--seed", std::to_string(place->seed)}));
+    rig.WriteSettings(SimSettings(place->row));
+    rig.Open();
+
+    bool sawWrap = false;
+    TCounters before{};
+    for (int k = 1; k <= last; ++k) {
+        PaceTo(sim, k);
+        rig.now = kStart + k;
+        rig.Tick(&sim);
+        TCounters stored = Stored();
+        for (std::size_t i = 0; i < 4 && k > 1; ++i) sawWrap = sawWrap || stored[i] < before[i];
+        before = stored;
+        if (k < 2) continue;
+        const TShown shown = Shown();
+        ExpectTrueRate(twin, true, shown.ppsIn, 2, k, "in");
+        ExpectTrueRate(twin, false, shown.ppsOut, 2, k, "out");
+        // No spike ever raised a maximum beyond what the router counted.
+        auto [lowIn, highIn] = twin.Range(true, 1, last + 1);
+        auto [lowOut, highOut] = twin.Range(false, 1, last + 1);
+        EXPECT_LE(shown.maxIn, std::max(100.0, highIn + 1)) << k;
+        EXPECT_LE(shown.maxOut, std::max(100.0, highOut + 1)) << k;
+    }
+    EXPECT_TRUE(sawWrap) << "the window never saw a counter wrap: seed " << place->seed << " row "
+                         << place->row;
+}
+
+TEST_F(RouterFaults, AfterARouterRestartThePacketGaugesShowZeroThenRecoverAndKeepTheirMaximum) {
+    // The hard case: a counter above 2^31 before the restart, so that read
+    // as a wrap the drop to zero would look like a huge increase.
+    constexpr int kRestart = 3;
+    std::optional<TFaultPlace> place = FindFault(false, kRestart, kRestart, kRestart, true, 6);
+    ASSERT_TRUE(place) << "no simulation with a counter above 2^31";
+    const int last = kRestart + 3;
+    TSimTwin twin(place->seed, false, kRestart, 6, last + 1);
+
+    ASSERT_TRUE(sim.Start({"--restart-after", std::to_string(kRestart), "--seed",
+                           std::to_string(place->seed)}));
+    rig.WriteSettings(SimSettings(6));
+    rig.Open();
+
+    std::map<int, TShown> shown;
+    std::map<int, TCounters> stored;
+    int restartTick = 0;
+    for (int k = 1; k <= last; ++k) {
+        PaceTo(sim, k);
+        rig.now = kStart + k;
+        rig.Tick(&sim);
+        shown[k] = Shown();
+        stored[k] = Stored();
+        if (restartTick == 0 && k > 1 && stored[k][0] < stored[k - 1][0]) restartTick = k;
+    }
+    ASSERT_GT(restartTick, 2) << "the window never saw the counters go back";
+
+    const int before = restartTick - 1;
+    EXPECT_GT(shown[before].ppsIn, 0);
+    ExpectTrueRate(twin, true, shown[before].ppsIn, 2, before, "in before");
+    ExpectTrueRate(twin, false, shown[before].ppsOut, 2, before, "out before");
+
+    // The tick that sees the restart shows 0 on both, and no maximum moved.
+    EXPECT_EQ(shown[restartTick].ppsIn, 0);
+    EXPECT_EQ(shown[restartTick].ppsOut, 0);
+    EXPECT_EQ(shown[restartTick].maxIn, shown[before].maxIn);
+    EXPECT_EQ(shown[restartTick].maxOut, shown[before].maxOut);
+
+    // One more sample, and the gauges show the router's pace again.
+    for (int k = restartTick + 1; k <= last; ++k) {
+        EXPECT_GT(shown[k].ppsIn, 0) << k;
+        EXPECT_GT(shown[k].ppsOut, 0) << k;
+        ExpectTrueRate(twin, true, shown[k].ppsIn, restartTick + 1, k, "in after", kRestart);
+        ExpectTrueRate(twin, false, shown[k].ppsOut, restartTick + 1, k, "out after", kRestart);
+    }
+    // A maximum is never lowered.
+    for (int k = 2; k <= last; ++k) {
+        EXPECT_GE(shown[k].maxIn, shown[k - 1].maxIn) << k;
+        EXPECT_GE(shown[k].maxOut, shown[k - 1].maxOut) << k;
+    }
+}
+
+TEST_F(RouterFaults, WithAThirdOfTheRepliesLostTheGaugesKeepUpdating) {
+    constexpr int kTicks = 6;
+    constexpr std::uint32_t kSeed = 7;
+    TSimTwin twin(kSeed, false, 0, 6, kTicks + 1);
+    ASSERT_TRUE(sim.Start({"--loss", "30", "--seed", std::to_string(kSeed)}));
+    rig.WriteSettings(SimSettings(6));
+    rig.Open();
+
+    std::map<int, TShown> shown = PacedTicks(kTicks);
+    ASSERT_GT(sim.CountLines("reply=lost"), 0) << "nothing was lost";
+    EXPECT_GT(sim.CountLines("reply=sent"), 0);
+
+    EXPECT_FALSE(rig.Waiting());
+    int changed = 0;
+    for (int k = 2; k <= kTicks; ++k) changed += shown[k].totalIn != shown[k - 1].totalIn ? 1 : 0;
+    EXPECT_GE(changed, 3) << "the inbound total moved in too few ticks";
+    EXPECT_GT(shown[kTicks].ppsIn, 0);
+    EXPECT_GT(shown[kTicks].ppsOut, 0);
+    // Whichever samples got through, the rate is one the router had.
+    ExpectTrueRate(twin, true, shown[kTicks].ppsIn, 2, kTicks, "in");
+    ExpectTrueRate(twin, false, shown[kTicks].ppsOut, 2, kTicks, "out");
+}
+
+TEST_F(RouterFaults, RepliesFromAnotherAddressOfTheRouterAreShown) {
+    ASSERT_TRUE(sim.Start({"--reply-from", "127.0.0.2", "--seed", "3"}));
+    rig.WriteSettings(SimSettings(6));
+    rig.Open();
+
+    std::map<int, TShown> shown = PacedTicks(3);
+    EXPECT_FALSE(rig.Waiting());
+    std::optional<std::uint32_t> cpu = sim.LastAnswer(kCpuOid);
+    ASSERT_TRUE(cpu);
+    EXPECT_EQ(shown[3].cpu, static_cast<double>(*cpu)) << "the CPU gauge shows what the router said";
+    EXPECT_GT(shown[3].ppsIn, 0);
+    EXPECT_NE(shown[3].totalIn, "LabelPacketsIn");
+}
+
+TEST_F(RouterFaults, ARouterThatVanishesLeavesTheLastValuesUpAndIsShownAgainWhenItReturns) {
+    ASSERT_TRUE(sim.Start({"--seed", "5"}));
+    rig.WriteSettings(SimSettings(6));
+    rig.Open();
+    std::map<int, TShown> shown = PacedTicks(2);
+    ASSERT_FALSE(rig.Waiting());
+    ASSERT_GT(shown[2].ppsIn, 0);
+    const TShown kept = shown[2];
+
+    sim.Stop();
+    const long sentBefore = nettest::UdpOutDatagrams();
+    for (int k = 3; k <= 5; ++k) {
+        rig.now = kStart + k;
+        EXPECT_GT(rig.Tick(nullptr), 0) << "requests go on";
+        const TShown now = Shown();
+        EXPECT_FALSE(rig.Waiting());
+        EXPECT_EQ(now.totalIn, kept.totalIn);
+        EXPECT_EQ(now.totalOut, kept.totalOut);
+        EXPECT_EQ(now.ppsIn, kept.ppsIn);
+        EXPECT_EQ(now.ppsOut, kept.ppsOut);
+        EXPECT_EQ(now.cpu, kept.cpu);
+        EXPECT_EQ(now.mem, kept.mem);
+    }
+    EXPECT_GE(nettest::UdpOutDatagrams() - sentBefore, 3 * 7) << "the requests went out";
+
+    // Back on the same port: the next ticks show its values.
+    ASSERT_TRUE(sim.Start({"--seed", "5"}));
+    const TSnmpValue* inUcast = rig.Selected().inUcast;
+    bool updated = false;
+    for (int k = 6; k <= 8 && !updated; ++k) {
+        rig.now = kStart + k;
+        rig.Tick(&sim);
+        updated = inUcast->sampleCount > 0 && inUcast->samples[0].time == rig.now;
+    }
+    EXPECT_TRUE(updated) << "no reply was filed after the router came back";
+    EXPECT_NE(Shown().totalIn, kept.totalIn);
+}
+
+}  // namespace
+}  // namespace faults
