@@ -19,9 +19,42 @@ void TSnmpValue::AddSample(std::int64_t time, std::int32_t sampleValue) {
     if (sampleCount < kSampleCapacity) ++sampleCount;
 }
 
+namespace {
+
+// A counter read lower than before has either wrapped past 2^32 or started
+// again from 0 because the router restarted; the two read the same. Taken
+// as a wrap, a restart from above 2^31 would show a spike of hundreds of
+// millions of packets a second and raise the gauge's maximum for good. So
+// the pace before decides: a wrap counts about what the counter was counting
+// anyway, a restart implies far more.
+constexpr double kWrapPaceFactor = 10;
+
+// True when samples `newer` and `newer` + 1 lie across a restart of the
+// counter. Without an earlier sample to give the pace, the drop is taken as
+// a wrap.
+bool AcrossRestart(const TSnmpValue& v, int newer) {
+    if (newer + 2 >= v.sampleCount) return false;
+    const TSnmpSample& now = v.samples[static_cast<std::size_t>(newer)];
+    const TSnmpSample& before = v.samples[static_cast<std::size_t>(newer + 1)];
+    const TSnmpSample& earlier = v.samples[static_cast<std::size_t>(newer + 2)];
+    const auto counted = [](const TSnmpSample& to, const TSnmpSample& from) {
+        return static_cast<double>(static_cast<std::uint32_t>(to.value) - static_cast<std::uint32_t>(from.value));
+    };
+    if (static_cast<std::uint32_t>(now.value) >= static_cast<std::uint32_t>(before.value)) return false;
+    const std::int64_t seconds = now.time - before.time;
+    const std::int64_t paceSeconds = before.time - earlier.time;
+    if (seconds <= 0 || paceSeconds <= 0) return false;
+    const double pace = counted(before, earlier) / static_cast<double>(paceSeconds);
+    return counted(now, before) > kWrapPaceFactor * (pace + 1) * static_cast<double>(seconds);
+}
+
+}  // namespace
+
 double TSnmpValue::Rate(int window) const {
     int chosen = 0;
     for (int i = 1; i < sampleCount; ++i) {
+        // Samples from before a restart say nothing about the pace now.
+        if (AcrossRestart(*this, i - 1)) break;
         if (samples[0].time - samples[static_cast<std::size_t>(i)].time <= window) chosen = i;
     }
     if (chosen == 0) return 0.0;

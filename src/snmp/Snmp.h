@@ -32,7 +32,9 @@ public:
     // Value per second between the newest sample and the oldest one at most
     // `window` seconds older; 0 when there is no such pair or no time passed.
     // The value difference wraps at 32 bits, so a counter that passed its
-    // maximum still gives its true increase.
+    // maximum still gives its true increase. A drop far beyond the pace the
+    // counter kept before is a restart, not a wrap: the rate then counts
+    // only from the first sample after it.
     double Rate(int window) const;
 
     // Takes the decoded reply (or none) and, when it is a response with one

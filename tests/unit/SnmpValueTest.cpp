@@ -24,6 +24,15 @@ TEST(SnmpValue, RateOverTenSeconds) {
         {"clock set back", {{90, 50}, {95, 40}, {100, 30}}, 0},
         {"clock set forward", {{200, 50}, {100, 40}}, 0},
         {"skips samples outside", {{100, 70}, {95, 20}, {80, 0}}, 10},
+        // A drop with a pace before it: a wrap at about that pace, or a restart.
+        {"wrapped at the pace before", {{100, 250}, {95, 4294967046}, {90, 4294966796}}, 75},
+        {"restarted from above 2^31", {{100, 200}, {95, 3000000500}, {90, 3000000000}}, 0},
+        {"one sample after a restart",
+         {{101, 300}, {100, 200}, {95, 3000000500}, {90, 3000000000}}, 100},
+        {"went back after a steady pace", {{100, 3}, {95, 508}, {90, 8}}, 0},
+        {"a wrap far beyond the pace before reads as a restart",
+         {{100, 4000}, {95, 4294967000}, {90, 4294966950}}, 0},
+        {"no time before the drop: a wrap", {{100, 10}, {95, 0xFFFFFFFA}, {95, 0xFFFFFFF0}}, 5.2},
     };
     for (const auto& c : cases) {
         TSnmpValue v("1.3.6.1", false, true);
