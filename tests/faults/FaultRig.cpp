@@ -11,8 +11,10 @@
 #include <algorithm>
 #include <thread>
 
+#include "FakeRouter.h"
 #include "Routerconf.h"
 #include "Snmp.h"
+#include "Udpsocket.h"
 
 namespace faults {
 
@@ -37,12 +39,15 @@ bool TSimRouterProcess::Start(const std::vector<std::string>& options) {
 
 int TSimRouterProcess::Stop() { return child_.Stop(); }
 
-bool TSimRouterProcess::WaitForRequest(std::int32_t id, std::chrono::milliseconds timeout) {
+bool TSimRouterProcess::WaitForRequest(std::uint16_t fromPort, std::int32_t id,
+                                       std::chrono::milliseconds timeout) {
+    // Another copy of the program counts its request-ids from 0 as well.
+    const std::string sender = "from=127.0.0.1:" + std::to_string(fromPort) + " ";
     const std::string tag = " id=" + std::to_string(id) + " ";
-    for (const std::string& line : child_.lines()) {
-        if (Contains(line, tag)) return true;
-    }
-    return child_.WaitFor([&](const std::string& l) { return Contains(l, tag); }, timeout).has_value();
+    auto match = [&](const std::string& l) { return l.starts_with(sender) && Contains(l, tag); };
+    const auto& lines = child_.lines();
+    if (std::any_of(lines.begin(), lines.end(), match)) return true;
+    return child_.WaitFor(match, timeout).has_value();
 }
 
 int TSimRouterProcess::CountLines(const std::string& part) const {
@@ -51,12 +56,14 @@ int TSimRouterProcess::CountLines(const std::string& part) const {
                                           [&](const std::string& l) { return Contains(l, part); }));
 }
 
-std::optional<std::uint32_t> TSimRouterProcess::LastAnswer(const std::string& oid) const {
+std::optional<std::uint32_t> TSimRouterProcess::LastAnswer(const std::string& oid,
+                                                           const std::string& to) const {
     const std::string tag = " oid=" + oid + " value=";
     const auto& lines = child_.lines();
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         std::size_t at = line->find(tag);
         if (at == std::string::npos || !Contains(*line, "reply=sent")) continue;
+        if (!to.empty() && !line->starts_with("from=" + to + " ")) continue;
         std::size_t colon = line->find(':', at + tag.size());
         if (colon == std::string::npos) continue;
         return static_cast<std::uint32_t>(std::stoul(line->substr(colon + 1)));
@@ -96,7 +103,8 @@ int TWindowRig::Tick(TSimRouterProcess* router) {
     window->TimerRequestTimer();
     const std::int32_t sent = link->nextRequestId - first;
     if (router != nullptr && router->running() && sent > 0) {
-        EXPECT_TRUE(router->WaitForRequest(link->nextRequestId - 1, std::chrono::seconds(3)))
+        EXPECT_TRUE(router->WaitForRequest(UdpLocalPort(link->socket), link->nextRequestId - 1,
+                                           std::chrono::seconds(3)))
             << "simrouter never logged request " << link->nextRequestId - 1;
     }
     // Loopback hands a datagram over at once; a moment's grace all the same.
@@ -104,6 +112,14 @@ int TWindowRig::Tick(TSimRouterProcess* router) {
     ::poll(&ready, 1, router != nullptr && router->running() ? 100 : 0);
     window->TimerPollTimer();
     return sent;
+}
+
+void TWindowRig::Tick(TFakeRouter& router) {
+    window->TimerRequestTimer();
+    router.Serve(50);
+    pollfd ready{window->connection()->socket, POLLIN, 0};
+    ::poll(&ready, 1, 200);
+    window->TimerPollTimer();
 }
 
 bool TWindowRig::Waiting() const {

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +22,7 @@
 #include "Child.h"
 #include "Fciscomon.h"
 
+class TFakeRouter;
 struct TCiscoInterface;
 
 namespace faults {
@@ -36,15 +40,17 @@ public:
     int Stop();
     bool running() const { return child_.pid() >= 0; }
 
-    // Waits until simrouter has logged request `id`. It logs a request after
-    // its reply was sent (or dropped by --loss), so replies are waiting then.
-    bool WaitForRequest(std::int32_t id, std::chrono::milliseconds timeout);
+    // Waits until simrouter has logged request `id` from 127.0.0.1:`fromPort`.
+    // It logs a request after its reply was sent (or dropped by --loss), so
+    // the replies are waiting then.
+    bool WaitForRequest(std::uint16_t fromPort, std::int32_t id, std::chrono::milliseconds timeout);
 
     // Every log line read so far that contains `part`.
     int CountLines(const std::string& part) const;
 
-    // The number simrouter sent last for `oid` in a reply that went out.
-    std::optional<std::uint32_t> LastAnswer(const std::string& oid) const;
+    // The number simrouter sent last for `oid` in a reply that went out, to
+    // any sender or to the one whose log text ("127.0.0.1:65535") is `to`.
+    std::optional<std::uint32_t> LastAnswer(const std::string& oid, const std::string& to = {}) const;
 
     std::chrono::steady_clock::time_point started() const { return started_; }
     TChild& child() { return child_; }
@@ -74,6 +80,8 @@ public:
     // it has logged the last request of the tick; then one poll tick at
     // `now`. Returns the number of requests the tick sent.
     int Tick(TSimRouterProcess* router);
+    // The same against a scripted agent in this process.
+    void Tick(TFakeRouter& router);
 
     bool Waiting() const;
     // The model's entry of the interface selected in the window's list.
@@ -83,6 +91,16 @@ public:
     std::unique_ptr<TFormCiscoMon> window;
     std::int64_t now = 1'000'000;
 };
+
+// Runs `act` on the modal dialog of type `Dialog` once it is open.
+template <typename Dialog>
+void WhenOpen(std::function<void(Dialog*)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(dialog);
+    });
+}
 
 // Sleeps until half a second after simulated second `second` of `router`
 // began, so a request tick then sees the simulation at that second.

@@ -43,7 +43,7 @@ const TAsn1Base* BindingValueOf(const TSnmpValue& value) {
     return binding ? binding->Child(1) : nullptr;
 }
 
-long UdpOutDatagrams() {
+long UdpStatistic(const std::string& name) {
     // Two "Udp:" lines: the names, then the numbers.
     std::ifstream snmp("/proc/net/snmp");
     std::string line;
@@ -58,11 +58,13 @@ long UdpOutDatagrams() {
             continue;
         }
         for (std::size_t i = 0; i < names.size() && i < fields.size(); ++i) {
-            if (names[i] == "OutDatagrams") return std::stol(fields[i]);
+            if (names[i] == name) return std::stol(fields[i]);
         }
     }
     return -1;
 }
+
+long UdpOutDatagrams() { return UdpStatistic("OutDatagrams"); }
 
 std::uint32_t Loopback() {
     std::uint32_t address = 0;

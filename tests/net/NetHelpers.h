@@ -26,6 +26,10 @@ std::int64_t ErrorStatusOf(const TSnmpValue& value);
 // The value node of a reply's one variable binding, or none.
 const TAsn1Base* BindingValueOf(const TSnmpValue& value);
 
+// One of this network namespace's UDP counters in /proc/net/snmp
+// ("InDatagrams", "RcvbufErrors", ...), or -1.
+long UdpStatistic(const std::string& name);
+
 // Datagrams this network namespace has sent so far (Udp OutDatagrams).
 long UdpOutDatagrams();
 
