@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cctype>
 #include <thread>
 
 #include "FakeRouter.h"
@@ -56,17 +57,38 @@ int TSimRouterProcess::CountLines(const std::string& part) const {
                                           [&](const std::string& l) { return Contains(l, part); }));
 }
 
+namespace {
+
+// The number in a log line's "value=type:number", if it has one.
+std::optional<std::uint32_t> LoggedNumber(const std::string& line) {
+    std::size_t at = line.find(" value=");
+    if (at == std::string::npos) return std::nullopt;
+    std::size_t colon = line.find(':', at);
+    if (colon == std::string::npos || colon + 1 >= line.size() || !std::isdigit(static_cast<unsigned char>(line[colon + 1]))) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(std::stoul(line.substr(colon + 1)));
+}
+
+}  // namespace
+
 std::optional<std::uint32_t> TSimRouterProcess::LastAnswer(const std::string& oid,
                                                            const std::string& to) const {
     const std::string tag = " oid=" + oid + " value=";
     const auto& lines = child_.lines();
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        std::size_t at = line->find(tag);
-        if (at == std::string::npos || !Contains(*line, "reply=sent")) continue;
+        if (!Contains(*line, tag) || !Contains(*line, "reply=sent")) continue;
         if (!to.empty() && !line->starts_with("from=" + to + " ")) continue;
-        std::size_t colon = line->find(':', at + tag.size());
-        if (colon == std::string::npos) continue;
-        return static_cast<std::uint32_t>(std::stoul(line->substr(colon + 1)));
+        return LoggedNumber(*line);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> TSimRouterProcess::Answer(std::uint16_t fromPort, std::int32_t id) const {
+    const std::string sender = "from=127.0.0.1:" + std::to_string(fromPort) + " ";
+    const std::string tag = " id=" + std::to_string(id) + " ";
+    for (const std::string& line : child_.lines()) {
+        if (line.starts_with(sender) && Contains(line, tag)) return LoggedNumber(line);
     }
     return std::nullopt;
 }
@@ -97,7 +119,7 @@ void TWindowRig::Open() {
     window->Now = [this] { return now; };
 }
 
-int TWindowRig::Tick(TSimRouterProcess* router) {
+int TWindowRig::Request(TSimRouterProcess* router) {
     TSnmpConnection* link = window->connection();
     const std::int32_t first = link->nextRequestId;
     window->TimerRequestTimer();
@@ -107,10 +129,19 @@ int TWindowRig::Tick(TSimRouterProcess* router) {
                                            std::chrono::seconds(3)))
             << "simrouter never logged request " << link->nextRequestId - 1;
     }
+    return sent;
+}
+
+void TWindowRig::Poll(bool repliesDue) {
     // Loopback hands a datagram over at once; a moment's grace all the same.
-    pollfd ready{link->socket, POLLIN, 0};
-    ::poll(&ready, 1, router != nullptr && router->running() ? 100 : 0);
+    pollfd ready{window->connection()->socket, POLLIN, 0};
+    ::poll(&ready, 1, repliesDue ? 100 : 0);
     window->TimerPollTimer();
+}
+
+int TWindowRig::Tick(TSimRouterProcess* router) {
+    const int sent = Request(router);
+    Poll(router != nullptr && router->running());
     return sent;
 }
 

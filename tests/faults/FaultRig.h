@@ -52,6 +52,10 @@ public:
     // any sender or to the one whose log text ("127.0.0.1:65535") is `to`.
     std::optional<std::uint32_t> LastAnswer(const std::string& oid, const std::string& to = {}) const;
 
+    // The number simrouter answered (or, under --loss, meant to answer)
+    // to request `id` from 127.0.0.1:`fromPort`.
+    std::optional<std::uint32_t> Answer(std::uint16_t fromPort, std::int32_t id) const;
+
     std::chrono::steady_clock::time_point started() const { return started_; }
     TChild& child() { return child_; }
 
@@ -80,6 +84,10 @@ public:
     // it has logged the last request of the tick; then one poll tick at
     // `now`. Returns the number of requests the tick sent.
     int Tick(TSimRouterProcess* router);
+    // Its two halves: the request tick and the wait (returns the number of
+    // requests), and the poll tick, after a short wait when replies are due.
+    int Request(TSimRouterProcess* router);
+    void Poll(bool repliesDue);
     // The same against a scripted agent in this process.
     void Tick(TFakeRouter& router);
 

@@ -41,19 +41,6 @@ protected:
                 w.ProgressBarCpu->TargetValue(), w.ProgressBarMem->TargetValue()};
     }
 
-    // Paced ticks 1 to `last`, so that tick k sees simulated second k. Returns
-    // what was shown after each.
-    std::map<int, TShown> PacedTicks(int last) {
-        std::map<int, TShown> shown;
-        for (int k = 1; k <= last; ++k) {
-            PaceTo(sim, k);
-            rig.now = kStart + k;
-            rig.Tick(&sim);
-            shown[k] = Shown();
-        }
-        return shown;
-    }
-
     // The selected counters as the window last stored them.
     TCounters Stored() const {
         const TCiscoInterface& it = rig.Selected();
@@ -61,21 +48,50 @@ protected:
         return {u(it.inUcast), u(it.inNUcast), u(it.outUcast), u(it.outNUcast)};
     }
 
+    // Tick k, paced to meet simulated second k. With a twin, the window's
+    // clock reads the second the router really answered at (told by the
+    // inUcast value it logged), so a late tick cannot skew a rate. Records
+    // what the window shows and the stored counters.
+    void SimTick(int k) {
+        PaceTo(sim, k);
+        rig.Request(&sim);
+        int second = k;
+        if (twin) {
+            const TSnmpConnection& link = *rig.window->connection();
+            // inUcast is the first of the four counters that end a tick.
+            std::optional<std::uint32_t> value = sim.Answer(UdpLocalPort(link.socket), link.nextRequestId - 4);
+            std::optional<int> found = value ? twin->SecondOf(*value, k - 2, k + 2) : std::nullopt;
+            EXPECT_TRUE(found) << "tick " << k << " met no second of the simulation";
+            second = found.value_or(k);
+        }
+        rig.now = kStart + second;
+        rig.Poll(true);
+        seconds[k] = second;
+        shown[k] = Shown();
+        stored[k] = Stored();
+    }
+
+    void SimTicks(int last) {
+        for (int k = 1; k <= last; ++k) SimTick(k);
+    }
+
+    // A gauge's rate must be one the router really had: between the fewest
+    // and the most packets it counted in one second over the simulated
+    // seconds `from` to `to`, give or take one for the whole-number cut.
+    void ExpectTrueRate(bool inbound, double rate, int from, int to, const std::string& what) const {
+        auto [low, high] = twin->Range(inbound, from, to);
+        EXPECT_GE(rate, low - 1) << what << " over seconds " << from << " to " << to;
+        EXPECT_LE(rate, high + 1) << what << " over seconds " << from << " to " << to;
+    }
+
     static constexpr std::int64_t kStart = 1'000'000;
     TWindowRig rig;
     TSimRouterProcess sim;
+    std::optional<TSimTwin> twin;
+    std::map<int, int> seconds;  // per tick, the simulated second it met
+    std::map<int, TShown> shown;
+    std::map<int, TCounters> stored;
 };
-
-// A gauge's rate after tick k must be one the router really had: between
-// the fewest and the most packets it counted in one second over the seconds
-// the rate spans, give or take one second of pacing slack, and one for the
-// whole-number truncation.
-void ExpectTrueRate(const TSimTwin& twin, bool inbound, double shown, int from, int k,
-                    const char* what, int skip = -1) {
-    auto [low, high] = twin.Range(inbound, from - 1, k + 1, skip);
-    EXPECT_GE(shown, low - 1) << what << " at tick " << k;
-    EXPECT_LE(shown, high + 1) << what << " at tick " << k;
-}
 
 TEST_F(RouterFaults, AcrossACounterWrapThePacketGaugesShowTheTrueRate) {
     // A seed whose counters wrap on an interface of the list while the test
@@ -83,30 +99,24 @@ TEST_F(RouterFaults, AcrossACounterWrapThePacketGaugesShowTheTrueRate) {
     std::optional<TFaultPlace> place = FindFault(true, 0, 3, 9, false);
     ASSERT_TRUE(place) << "no simulation wraps early enough";
     const int last = place->second + 2;
-    TSimTwin twin(place->seed, true, 0, place->row, last + 1);
+    twin.emplace(place->seed, true, 0, place->row, last + 3);
 
     ASSERT_TRUE(sim.Start({"--wrap-soon", "--seed", std::to_string(place->seed)}));
     rig.WriteSettings(SimSettings(place->row));
     rig.Open();
+    SimTicks(last);
 
     bool sawWrap = false;
-    TCounters before{};
-    for (int k = 1; k <= last; ++k) {
-        PaceTo(sim, k);
-        rig.now = kStart + k;
-        rig.Tick(&sim);
-        TCounters stored = Stored();
-        for (std::size_t i = 0; i < 4 && k > 1; ++i) sawWrap = sawWrap || stored[i] < before[i];
-        before = stored;
-        if (k < 2) continue;
-        const TShown shown = Shown();
-        ExpectTrueRate(twin, true, shown.ppsIn, 2, k, "in");
-        ExpectTrueRate(twin, false, shown.ppsOut, 2, k, "out");
+    auto [lowIn, highIn] = twin->Range(true, 1, last + 3);
+    auto [lowOut, highOut] = twin->Range(false, 1, last + 3);
+    for (int k = 2; k <= last; ++k) {
+        for (std::size_t i = 0; i < 4; ++i) sawWrap = sawWrap || stored[k][i] < stored[k - 1][i];
+        const std::string tick = "tick " + std::to_string(k);
+        ExpectTrueRate(true, shown[k].ppsIn, seconds[1] + 1, seconds[k], "in at " + tick);
+        ExpectTrueRate(false, shown[k].ppsOut, seconds[1] + 1, seconds[k], "out at " + tick);
         // No spike ever raised a maximum beyond what the router counted.
-        auto [lowIn, highIn] = twin.Range(true, 1, last + 1);
-        auto [lowOut, highOut] = twin.Range(false, 1, last + 1);
-        EXPECT_LE(shown.maxIn, std::max(100.0, highIn + 1)) << k;
-        EXPECT_LE(shown.maxOut, std::max(100.0, highOut + 1)) << k;
+        EXPECT_LE(shown[k].maxIn, std::max(100.0, highIn + 1)) << tick;
+        EXPECT_LE(shown[k].maxOut, std::max(100.0, highOut + 1)) << tick;
     }
     EXPECT_TRUE(sawWrap) << "the window never saw a counter wrap: seed " << place->seed << " row "
                          << place->row;
@@ -119,30 +129,24 @@ TEST_F(RouterFaults, AfterARouterRestartThePacketGaugesShowZeroThenRecoverAndKee
     std::optional<TFaultPlace> place = FindFault(false, kRestart, kRestart, kRestart, true, 6);
     ASSERT_TRUE(place) << "no simulation with a counter above 2^31";
     const int last = kRestart + 3;
-    TSimTwin twin(place->seed, false, kRestart, 6, last + 1);
+    twin.emplace(place->seed, false, kRestart, 6, last + 3);
 
     ASSERT_TRUE(sim.Start({"--restart-after", std::to_string(kRestart), "--seed",
                            std::to_string(place->seed)}));
     rig.WriteSettings(SimSettings(6));
     rig.Open();
+    SimTicks(last);
 
-    std::map<int, TShown> shown;
-    std::map<int, TCounters> stored;
     int restartTick = 0;
-    for (int k = 1; k <= last; ++k) {
-        PaceTo(sim, k);
-        rig.now = kStart + k;
-        rig.Tick(&sim);
-        shown[k] = Shown();
-        stored[k] = Stored();
-        if (restartTick == 0 && k > 1 && stored[k][0] < stored[k - 1][0]) restartTick = k;
+    for (int k = 2; k <= last && restartTick == 0; ++k) {
+        if (stored[k][0] < stored[k - 1][0]) restartTick = k;
     }
     ASSERT_GT(restartTick, 2) << "the window never saw the counters go back";
 
     const int before = restartTick - 1;
     EXPECT_GT(shown[before].ppsIn, 0);
-    ExpectTrueRate(twin, true, shown[before].ppsIn, 2, before, "in before");
-    ExpectTrueRate(twin, false, shown[before].ppsOut, 2, before, "out before");
+    ExpectTrueRate(true, shown[before].ppsIn, seconds[1] + 1, seconds[before], "in before");
+    ExpectTrueRate(false, shown[before].ppsOut, seconds[1] + 1, seconds[before], "out before");
 
     // The tick that sees the restart shows 0 on both, and no maximum moved.
     EXPECT_EQ(shown[restartTick].ppsIn, 0);
@@ -152,10 +156,11 @@ TEST_F(RouterFaults, AfterARouterRestartThePacketGaugesShowZeroThenRecoverAndKee
 
     // One more sample, and the gauges show the router's pace again.
     for (int k = restartTick + 1; k <= last; ++k) {
-        EXPECT_GT(shown[k].ppsIn, 0) << k;
-        EXPECT_GT(shown[k].ppsOut, 0) << k;
-        ExpectTrueRate(twin, true, shown[k].ppsIn, restartTick + 1, k, "in after", kRestart);
-        ExpectTrueRate(twin, false, shown[k].ppsOut, restartTick + 1, k, "out after", kRestart);
+        const std::string tick = "tick " + std::to_string(k);
+        EXPECT_GT(shown[k].ppsIn, 0) << tick;
+        EXPECT_GT(shown[k].ppsOut, 0) << tick;
+        ExpectTrueRate(true, shown[k].ppsIn, seconds[restartTick] + 1, seconds[k], "in at " + tick);
+        ExpectTrueRate(false, shown[k].ppsOut, seconds[restartTick] + 1, seconds[k], "out at " + tick);
     }
     // A maximum is never lowered.
     for (int k = 2; k <= last; ++k) {
@@ -167,12 +172,12 @@ TEST_F(RouterFaults, AfterARouterRestartThePacketGaugesShowZeroThenRecoverAndKee
 TEST_F(RouterFaults, WithAThirdOfTheRepliesLostTheGaugesKeepUpdating) {
     constexpr int kTicks = 6;
     constexpr std::uint32_t kSeed = 7;
-    TSimTwin twin(kSeed, false, 0, 6, kTicks + 1);
+    twin.emplace(kSeed, false, 0, 6, kTicks + 3);
+    ASSERT_TRUE(twin->InUcastTellsTheSecond());
     ASSERT_TRUE(sim.Start({"--loss", "30", "--seed", std::to_string(kSeed)}));
     rig.WriteSettings(SimSettings(6));
     rig.Open();
-
-    std::map<int, TShown> shown = PacedTicks(kTicks);
+    SimTicks(kTicks);
     ASSERT_GT(sim.CountLines("reply=lost"), 0) << "nothing was lost";
     EXPECT_GT(sim.CountLines("reply=sent"), 0);
 
@@ -183,8 +188,8 @@ TEST_F(RouterFaults, WithAThirdOfTheRepliesLostTheGaugesKeepUpdating) {
     EXPECT_GT(shown[kTicks].ppsIn, 0);
     EXPECT_GT(shown[kTicks].ppsOut, 0);
     // Whichever samples got through, the rate is one the router had.
-    ExpectTrueRate(twin, true, shown[kTicks].ppsIn, 2, kTicks, "in");
-    ExpectTrueRate(twin, false, shown[kTicks].ppsOut, 2, kTicks, "out");
+    ExpectTrueRate(true, shown[kTicks].ppsIn, seconds[1] + 1, seconds[kTicks], "in");
+    ExpectTrueRate(false, shown[kTicks].ppsOut, seconds[1] + 1, seconds[kTicks], "out");
 }
 
 TEST_F(RouterFaults, RepliesFromAnotherAddressOfTheRouterAreShown) {
@@ -192,7 +197,7 @@ TEST_F(RouterFaults, RepliesFromAnotherAddressOfTheRouterAreShown) {
     rig.WriteSettings(SimSettings(6));
     rig.Open();
 
-    std::map<int, TShown> shown = PacedTicks(3);
+    SimTicks(3);
     EXPECT_FALSE(rig.Waiting());
     std::optional<std::uint32_t> cpu = sim.LastAnswer(kCpuOid);
     ASSERT_TRUE(cpu);
@@ -205,7 +210,7 @@ TEST_F(RouterFaults, ARouterThatVanishesLeavesTheLastValuesUpAndIsShownAgainWhen
     ASSERT_TRUE(sim.Start({"--seed", "5"}));
     rig.WriteSettings(SimSettings(6));
     rig.Open();
-    std::map<int, TShown> shown = PacedTicks(2);
+    SimTicks(2);
     ASSERT_FALSE(rig.Waiting());
     ASSERT_GT(shown[2].ppsIn, 0);
     const TShown kept = shown[2];

@@ -66,11 +66,30 @@ bool TSimTwin::WentDown(int second) const {
     return false;
 }
 
+std::optional<int> TSimTwin::SecondOf(std::uint32_t inUcast, int from, int to) const {
+    std::optional<int> found;
+    const int last = static_cast<int>(counters_.size()) - 1;
+    for (int second = std::max(from, 0); second <= std::min(to, last); ++second) {
+        if (At(second)[0] != inUcast) continue;
+        if (found) return std::nullopt;
+        found = second;
+    }
+    return found;
+}
+
+bool TSimTwin::InUcastTellsTheSecond() const {
+    for (std::size_t second = 1; second < counters_.size(); ++second) {
+        if (counters_[second][0] == counters_[second - 1][0]) return false;
+    }
+    return true;
+}
+
 std::optional<TFaultPlace> FindFault(bool wrapSoon, int restartAfter, int earliest, int latest,
                                      bool atLeastHalf, int onlyRow) {
     for (std::uint32_t seed = 1; seed < 50000; ++seed) {
         for (int row = onlyRow > 0 ? onlyRow : 1; row <= (onlyRow > 0 ? onlyRow : 9); ++row) {
-            TSimTwin twin(seed, wrapSoon, restartAfter, row, latest);
+            TSimTwin twin(seed, wrapSoon, restartAfter, row, latest + 3);
+            if (!twin.InUcastTellsTheSecond()) continue;
             int first = 0;
             for (int second = 1; second <= latest && first == 0; ++second) {
                 if (twin.WentDown(second)) first = second;

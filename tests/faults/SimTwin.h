@@ -33,12 +33,20 @@ public:
     // True when one of the four counters went down in second `second`.
     bool WentDown(int second) const;
 
+    // The one second from `from` to `to` at which inUcast read `value`, or
+    // none (no such second, or more than one).
+    std::optional<int> SecondOf(std::uint32_t inUcast, int from, int to) const;
+
+    // True when inUcast changed in every second of the run, so that its
+    // value tells the second.
+    bool InUcastTellsTheSecond() const;
+
 private:
     std::vector<TCounters> counters_;
 };
 
-// A seed and an interface (rows 1 to 9, which the monitor's list holds) of
-// a simulation whose counters first go down (a wrap, or the restart) at a
+// A seed and an interface (rows 1 to 9, which the monitor's list holds,
+// whose inUcast tells the second) of a simulation whose counters first go down (a wrap, or the restart) at a
 // second from `earliest` to `latest`; `atLeastHalf` also wants a counter of
 // that interface at or above 2^31 from second 1 until the drop. `onlyRow`:
 // that interface only.
