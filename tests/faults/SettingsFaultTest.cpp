@@ -54,6 +54,8 @@ struct TDamageCase {
     Damage damage;
 };
 
+void PrintTo(const TDamageCase& c, std::ostream* out) { *out << c.what; }
+
 class DamagedSettings : public ::testing::TestWithParam<TDamageCase> {};
 
 // The real program with the damaged settings, and the router at its default
