@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -72,7 +71,9 @@ long UdpStatistic(const std::string& name) {
     return -1;
 }
 
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 struct TTimes {
     std::vector<double> poll;
@@ -88,9 +89,10 @@ struct TTimes {
         return v[v.size() / 2];
     }
     void Print(const char* phase) const {
-        std::printf("%-14s %4zu ticks  poll tick: longest %7.3f ms, median %7.3f ms  "
-                    "request tick: longest %7.3f ms  ticks with a reply filed: %d\n",
-                    phase, poll.size(), Longest(poll), Median(poll), Longest(request), matched);
+        std::printf(
+            "%-14s %4zu ticks  poll tick: longest %7.3f ms, median %7.3f ms  "
+            "request tick: longest %7.3f ms  ticks with a reply filed: %d\n",
+            phase, poll.size(), Longest(poll), Median(poll), Longest(request), matched);
     }
 };
 
@@ -160,7 +162,8 @@ int main(int argc, char* argv[]) {
         flood.Join();
         std::printf("flood: %ld garbage datagrams of 1 to 300 octets to 127.0.0.1:%u over %lld s\n",
                     flood.sent(), TSnmpConnection::kLocalPort,
-                    static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(kSpread).count()));
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::seconds>(kSpread).count()));
         std::printf("       %ld of them dropped at the window's full receive queue\n",
                     UdpStatistic("RcvbufErrors") - droppedBefore);
     }

@@ -29,6 +29,11 @@ namespace {
 // anyway, a restart implies far more.
 constexpr double kWrapPaceFactor = 10;
 
+// The counter's 32-bit pattern.
+std::uint32_t Pattern(const TSnmpSample& sample) {
+    return static_cast<std::uint32_t>(sample.value);
+}
+
 // True when samples `newer` and `newer` + 1 lie across a restart of the
 // counter. Without an earlier sample to give the pace, the drop is taken as
 // a wrap.
@@ -37,15 +42,14 @@ bool AcrossRestart(const TSnmpValue& v, int newer) {
     const TSnmpSample& now = v.samples[static_cast<std::size_t>(newer)];
     const TSnmpSample& before = v.samples[static_cast<std::size_t>(newer + 1)];
     const TSnmpSample& earlier = v.samples[static_cast<std::size_t>(newer + 2)];
-    const auto counted = [](const TSnmpSample& to, const TSnmpSample& from) {
-        return static_cast<double>(static_cast<std::uint32_t>(to.value) - static_cast<std::uint32_t>(from.value));
-    };
-    if (static_cast<std::uint32_t>(now.value) >= static_cast<std::uint32_t>(before.value)) return false;
+    if (Pattern(now) >= Pattern(before)) return false;
     const std::int64_t seconds = now.time - before.time;
     const std::int64_t paceSeconds = before.time - earlier.time;
     if (seconds <= 0 || paceSeconds <= 0) return false;
-    const double pace = counted(before, earlier) / static_cast<double>(paceSeconds);
-    return counted(now, before) > kWrapPaceFactor * (pace + 1) * static_cast<double>(seconds);
+    const double pace =
+        static_cast<double>(Pattern(before) - Pattern(earlier)) / static_cast<double>(paceSeconds);
+    const double wrapped = static_cast<double>(Pattern(now) - Pattern(before));
+    return wrapped > kWrapPaceFactor * (pace + 1) * static_cast<double>(seconds);
 }
 
 }  // namespace

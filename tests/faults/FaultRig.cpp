@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QStackedWidget>
 #include <QTimer>
-
 #include <algorithm>
 #include <cctype>
 #include <thread>
@@ -28,12 +27,12 @@ bool Contains(const std::string& line, const std::string& part) {
 }  // namespace
 
 bool TSimRouterProcess::Start(const std::vector<std::string>& options) {
-    std::vector<std::string> argv = {SIMROUTER_PATH, "--log", "--seconds", "60",
-                                     "--port",       std::to_string(kSimPort)};
+    std::vector<std::string> argv = {SIMROUTER_PATH, "--log",  "--seconds",
+                                     "60",           "--port", std::to_string(kSimPort)};
     argv.insert(argv.end(), options.begin(), options.end());
     if (!child_.Start(argv)) return false;
-    auto listening = child_.WaitFor([](const std::string& l) { return Contains(l, "listening on"); },
-                                    std::chrono::seconds(5));
+    auto listening = child_.WaitFor(
+        [](const std::string& l) { return Contains(l, "listening on"); }, std::chrono::seconds(5));
     started_ = std::chrono::steady_clock::now();
     return listening.has_value();
 }
@@ -64,7 +63,8 @@ std::optional<std::uint32_t> LoggedNumber(const std::string& line) {
     std::size_t at = line.find(" value=");
     if (at == std::string::npos) return std::nullopt;
     std::size_t colon = line.find(':', at);
-    if (colon == std::string::npos || colon + 1 >= line.size() || !std::isdigit(static_cast<unsigned char>(line[colon + 1]))) {
+    if (colon == std::string::npos || colon + 1 >= line.size() ||
+        !std::isdigit(static_cast<unsigned char>(line[colon + 1]))) {
         return std::nullopt;
     }
     return static_cast<std::uint32_t>(std::stoul(line.substr(colon + 1)));
@@ -84,7 +84,8 @@ std::optional<std::uint32_t> TSimRouterProcess::LastAnswer(const std::string& oi
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> TSimRouterProcess::Answer(std::uint16_t fromPort, std::int32_t id) const {
+std::optional<std::uint32_t> TSimRouterProcess::Answer(std::uint16_t fromPort,
+                                                       std::int32_t id) const {
     const std::string sender = "from=127.0.0.1:" + std::to_string(fromPort) + " ";
     const std::string tag = " id=" + std::to_string(id) + " ";
     for (const std::string& line : child_.lines()) {
@@ -163,7 +164,8 @@ const TCiscoInterface& TWindowRig::Selected() const {
 }
 
 void PaceTo(const TSimRouterProcess& router, int second) {
-    std::this_thread::sleep_until(router.started() + std::chrono::milliseconds(1000 * second + 500));
+    std::this_thread::sleep_until(router.started() +
+                                  std::chrono::milliseconds(1000 * second + 500));
 }
 
 }  // namespace faults

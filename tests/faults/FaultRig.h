@@ -10,7 +10,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -50,7 +49,8 @@ public:
 
     // The number simrouter sent last for `oid` in a reply that went out, to
     // any sender or to the one whose log text ("127.0.0.1:65535") is `to`.
-    std::optional<std::uint32_t> LastAnswer(const std::string& oid, const std::string& to = {}) const;
+    std::optional<std::uint32_t> LastAnswer(const std::string& oid,
+                                            const std::string& to = {}) const;
 
     // The number simrouter answered (or, under --loss, meant to answer)
     // to request `id` from 127.0.0.1:`fromPort`.

@@ -60,7 +60,8 @@ void TGarbageFlood::Run(std::uint16_t port, long count, std::chrono::millisecond
     const Clock::time_point end = start + limit;
     for (long i = 0; s >= 0 && i < count && Clock::now() < end; ++i) {
         const auto& datagram = pool[static_cast<std::size_t>(i) % pool.size()];
-        ::sendto(s, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        ::sendto(s, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                 sizeof to);
         sent_ = i + 1;
         if ((i + 1) % kBurst == 0) {
             // Keep to the spread: burst k is due at k / bursts of it.

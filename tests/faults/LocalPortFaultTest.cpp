@@ -5,14 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-
 #include <iostream>
 #include <thread>
 
 #include "FaultRig.h"
 #include "GarbageFlood.h"
-#include "NetHelpers.h"
 #include "Gaugebar.h"
+#include "NetHelpers.h"
 #include "Routerconf.h"
 #include "Snmp.h"
 #include "Udpsocket.h"
@@ -40,7 +39,8 @@ TEST(LocalPortFaults, AFloodOfGarbageDoesNotStopThePolling) {
 
     // 100,000 datagrams over three seconds; ticks at the program's pace, and
     // every tick's requests must reach the router (Tick waits for its log).
-    const long arrivedBefore = nettest::UdpStatistic("InDatagrams") + nettest::UdpStatistic("RcvbufErrors");
+    const long arrivedBefore =
+        nettest::UdpStatistic("InDatagrams") + nettest::UdpStatistic("RcvbufErrors");
     TGarbageFlood flood(TSnmpConnection::kLocalPort, 100'000, 3s, 8s);
     int ticksDuring = 0;
     int matchedDuring = 0;
@@ -56,7 +56,8 @@ TEST(LocalPortFaults, AFloodOfGarbageDoesNotStopThePolling) {
     flood.Join();
     EXPECT_EQ(flood.sent(), 100'000);
     // Every one of them reached the port (read, or dropped at its full queue).
-    const long arrived = nettest::UdpStatistic("InDatagrams") + nettest::UdpStatistic("RcvbufErrors") - arrivedBefore;
+    const long arrived = nettest::UdpStatistic("InDatagrams") +
+                         nettest::UdpStatistic("RcvbufErrors") - arrivedBefore;
     EXPECT_GE(arrived, 100'000);
     EXPECT_GE(ticksDuring, 2);
 

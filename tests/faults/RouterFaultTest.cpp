@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-
 #include <map>
 
 #include "FaultRig.h"
@@ -59,7 +58,8 @@ protected:
         if (twin) {
             const TSnmpConnection& link = *rig.window->connection();
             // inUcast is the first of the four counters that end a tick.
-            std::optional<std::uint32_t> value = sim.Answer(UdpLocalPort(link.socket), link.nextRequestId - 4);
+            std::optional<std::uint32_t> value =
+                sim.Answer(UdpLocalPort(link.socket), link.nextRequestId - 4);
             std::optional<int> found = value ? twin->SecondOf(*value, k - 2, k + 2) : std::nullopt;
             EXPECT_TRUE(found) << "tick " << k << " met no second of the simulation";
             second = found.value_or(k);
@@ -78,7 +78,8 @@ protected:
     // A gauge's rate must be one the router really had: between the fewest
     // and the most packets it counted in one second over the simulated
     // seconds `from` to `to`, give or take one for the whole-number cut.
-    void ExpectTrueRate(bool inbound, double rate, int from, int to, const std::string& what) const {
+    void ExpectTrueRate(bool inbound, double rate, int from, int to,
+                        const std::string& what) const {
         auto [low, high] = twin->Range(inbound, from, to);
         EXPECT_GE(rate, low - 1) << what << " over seconds " << from << " to " << to;
         EXPECT_LE(rate, high + 1) << what << " over seconds " << from << " to " << to;
@@ -131,8 +132,8 @@ TEST_F(RouterFaults, AfterARouterRestartThePacketGaugesShowZeroThenRecoverAndKee
     const int last = kRestart + 3;
     twin.emplace(place->seed, false, kRestart, 6, last + 3);
 
-    ASSERT_TRUE(sim.Start({"--restart-after", std::to_string(kRestart), "--seed",
-                           std::to_string(place->seed)}));
+    ASSERT_TRUE(sim.Start(
+        {"--restart-after", std::to_string(kRestart), "--seed", std::to_string(place->seed)}));
     rig.WriteSettings(SimSettings(6));
     rig.Open();
     SimTicks(last);
@@ -160,7 +161,8 @@ TEST_F(RouterFaults, AfterARouterRestartThePacketGaugesShowZeroThenRecoverAndKee
         EXPECT_GT(shown[k].ppsIn, 0) << tick;
         EXPECT_GT(shown[k].ppsOut, 0) << tick;
         ExpectTrueRate(true, shown[k].ppsIn, seconds[restartTick] + 1, seconds[k], "in at " + tick);
-        ExpectTrueRate(false, shown[k].ppsOut, seconds[restartTick] + 1, seconds[k], "out at " + tick);
+        ExpectTrueRate(false, shown[k].ppsOut, seconds[restartTick] + 1, seconds[k],
+                       "out at " + tick);
     }
     // A maximum is never lowered.
     for (int k = 2; k <= last; ++k) {
@@ -201,7 +203,8 @@ TEST_F(RouterFaults, RepliesFromAnotherAddressOfTheRouterAreShown) {
     EXPECT_FALSE(rig.Waiting());
     std::optional<std::uint32_t> cpu = sim.LastAnswer(kCpuOid);
     ASSERT_TRUE(cpu);
-    EXPECT_EQ(shown[3].cpu, static_cast<double>(*cpu)) << "the CPU gauge shows what the router said";
+    EXPECT_EQ(shown[3].cpu, static_cast<double>(*cpu))
+        << "the CPU gauge shows what the router said";
     EXPECT_GT(shown[3].ppsIn, 0);
     EXPECT_NE(shown[3].totalIn, "LabelPacketsIn");
 }

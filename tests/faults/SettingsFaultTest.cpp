@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <random>
 
 #include "Child.h"
@@ -88,17 +87,22 @@ TEST_P(DamagedSettings, TheProgramPollsWithItsDefaultsAndLeavesTheDiskAsItWas) {
             break;
         case Damage::ReadOnlyDisk:
             // The settings folder, mounted read-only for the program alone.
-            command = {"unshare", "-m", "sh", "-c",
-                       "mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && exec \"$@\"",
-                       config.path().toStdString(), VENTREL_PATH};
+            command = {
+                "unshare",
+                "-m",
+                "sh",
+                "-c",
+                "mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && exec \"$@\"",
+                config.path().toStdString(),
+                VENTREL_PATH};
             break;
     }
 
     TFakeRouter router("192.168.0.1", 161);
     router.SetInteger("1.3.6.1.4.1.9.9.109.1.1.1.1.6.1", 17);
     TChild ventrel;
-    ASSERT_TRUE(ventrel.Start(command, {"QT_QPA_PLATFORM=offscreen",
-                                        "XDG_CONFIG_HOME=" + config.path().toStdString()}));
+    ASSERT_TRUE(ventrel.Start(
+        command, {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + config.path().toStdString()}));
     // Two ticks: the first asks for 21 values, the next for 7.
     for (int waited = 0; router.requests.size() < 28 && waited < 60; ++waited) router.Serve(100);
     EXPECT_EQ(ventrel.Wait(0ms), -1) << "the program ended";
@@ -121,7 +125,8 @@ TEST_P(DamagedSettings, TheProgramPollsWithItsDefaultsAndLeavesTheDiskAsItWas) {
         }
         case Damage::Folder:
             EXPECT_TRUE(QFileInfo(file).isDir());
-            EXPECT_EQ(QDir(file).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"kept"});
+            EXPECT_EQ(QDir(file).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                      QStringList{"kept"});
             EXPECT_EQ(Contents(file + "/kept"), before);
             break;
         case Damage::ReadOnlyDisk:
@@ -149,11 +154,14 @@ TEST(SettingsFaults, OnAReadOnlyDiskAGoodFileIsUsedAndNoSaveHarmsIt) {
     TFakeRouter router;
     router.SetInteger("1.3.6.1.4.1.9.9.109.1.1.1.1.6.1", 31);
     TWindowRig rig;
-    rig.WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=walrus\ninterface=3\n").arg(router.port()));
+    rig.WriteSettings(
+        QString("hostname=127.0.0.1:%1\ncommunity=walrus\ninterface=3\n").arg(router.port()));
     const QByteArray before = Contents(rig.SettingsPath());
     const QByteArray folder = QFile::encodeName(rig.home.path());
     ASSERT_EQ(::mount(folder.constData(), folder.constData(), nullptr, MS_BIND, nullptr), 0);
-    ASSERT_EQ(::mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
+    ASSERT_EQ(
+        ::mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
+        0);
 
     rig.Open();
     rig.Tick(router);

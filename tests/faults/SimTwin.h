@@ -46,10 +46,9 @@ private:
 };
 
 // A seed and an interface (rows 1 to 9, which the monitor's list holds,
-// whose inUcast tells the second) of a simulation whose counters first go down (a wrap, or the restart) at a
-// second from `earliest` to `latest`; `atLeastHalf` also wants a counter of
-// that interface at or above 2^31 from second 1 until the drop. `onlyRow`:
-// that interface only.
+// whose inUcast tells the second) of a simulation whose counters first go down (a wrap, or the
+// restart) at a second from `earliest` to `latest`; `atLeastHalf` also wants a counter of that
+// interface at or above 2^31 from second 1 until the drop. `onlyRow`: that interface only.
 struct TFaultPlace {
     std::uint32_t seed = 0;
     int row = 0;

@@ -28,10 +28,12 @@ TEST(SnmpValue, RateOverTenSeconds) {
         {"wrapped at the pace before", {{100, 250}, {95, 4294967046}, {90, 4294966796}}, 75},
         {"restarted from above 2^31", {{100, 200}, {95, 3000000500}, {90, 3000000000}}, 0},
         {"one sample after a restart",
-         {{101, 300}, {100, 200}, {95, 3000000500}, {90, 3000000000}}, 100},
+         {{101, 300}, {100, 200}, {95, 3000000500}, {90, 3000000000}},
+         100},
         {"went back after a steady pace", {{100, 3}, {95, 508}, {90, 8}}, 0},
         {"a wrap far beyond the pace before reads as a restart",
-         {{100, 4000}, {95, 4294967000}, {90, 4294966950}}, 0},
+         {{100, 4000}, {95, 4294967000}, {90, 4294966950}},
+         0},
         {"no time before the drop: a wrap", {{100, 10}, {95, 0xFFFFFFFA}, {95, 0xFFFFFFF0}}, 5.2},
     };
     for (const auto& c : cases) {
