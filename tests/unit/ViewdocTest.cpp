@@ -1,0 +1,105 @@
+// Finding the user's manual: the places, their order, and what is passed over.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "Desktop.h"
+#include "Viewdoc.h"
+
+namespace {
+
+class TRecordingDesktop : public TDesktop {
+public:
+    void Open(const QString& path) override { opened << path; }
+    void MessageBox(const QString& text, const QString& caption) override { messages << caption + ": " + text; }
+    QString ApplicationFilePath() override { return program; }
+    QStringList opened;
+    QStringList messages;
+    QString program;
+};
+
+class ManualOpener : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        for (const char* folder : {"start", "current", "program"}) QDir(root.path()).mkdir(folder);
+        desktop.program = Path("program/ventrel");
+        SetDesktop(&desktop);
+        previous = QDir::currentPath();
+        QDir::setCurrent(Path("current"));
+    }
+    void TearDown() override {
+        QDir::setCurrent(previous);
+        SetDesktop(nullptr);
+    }
+
+    QString Path(const QString& relative) const { return root.path() + "/" + relative; }
+    void Put(const QString& relative) {
+        QFile file(Path(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    int Open(bool quiet = false) { return OpenManual("ventrel", Path("start").toStdString(), quiet); }
+
+    QTemporaryDir root;
+    TRecordingDesktop desktop;
+    QString previous;
+};
+
+TEST(JoinPath, Separators) {
+    EXPECT_EQ(JoinPath("/opt/ventrel", "ventrel.html"), "/opt/ventrel/ventrel.html");
+    EXPECT_EQ(JoinPath("/", "ventrel.html"), "/ventrel.html");
+    EXPECT_EQ(JoinPath("/opt/", "ventrel.html"), "/opt/ventrel.html");
+    EXPECT_EQ(JoinPath("", "ventrel.html"), "ventrel.html");
+}
+
+TEST_F(ManualOpener, HtmlBeforeHtmInTheStartDirectory) {
+    Put("start/ventrel.html");
+    Put("start/ventrel.htm");
+    EXPECT_EQ(Open(), 1);
+    EXPECT_EQ(desktop.opened, QStringList{Path("start/ventrel.html")});
+}
+
+TEST_F(ManualOpener, TheStartDirectoryComesBeforeTheProgramsDirectory) {
+    Put("start/ventrel.htm");
+    Put("program/ventrel.html");
+    EXPECT_EQ(Open(), 1);
+    EXPECT_EQ(desktop.opened, QStringList{Path("start/ventrel.htm")});
+}
+
+TEST_F(ManualOpener, ThenTheCurrentDirectoryThenBesideTheProgram) {
+    Put("current/ventrel.htm");
+    Put("program/ventrel.html");
+    EXPECT_EQ(Open(), 1);
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_TRUE(desktop.opened[0].endsWith("ventrel.htm")) << desktop.opened[0].toStdString();
+
+    QFile::remove(Path("current/ventrel.htm"));
+    desktop.opened.clear();
+    EXPECT_EQ(Open(), 1);
+    EXPECT_EQ(desktop.opened, QStringList{Path("program/ventrel.html")});
+}
+
+TEST_F(ManualOpener, AFolderNamedLikeTheManualIsPassedOver) {
+    QDir(Path("start")).mkdir("ventrel.html");
+    Put("program/ventrel.htm");
+    EXPECT_EQ(Open(), 1);
+    EXPECT_EQ(desktop.opened, QStringList{Path("program/ventrel.htm")});
+}
+
+TEST_F(ManualOpener, NoManualAnywhere) {
+    EXPECT_EQ(Open(), 0);
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_EQ(desktop.messages, QStringList{"error: Unable to find documentation"});
+    EXPECT_EQ(Open(true), 0);
+    EXPECT_EQ(desktop.messages.size(), 1) << "quiet says nothing";
+}
+
+TEST_F(ManualOpener, PathsBeyondTheLimitAreRefused) {
+    EXPECT_EQ(OpenIfExists(std::string(1024, 'x')), 0);
+    desktop.program = QString(1100, 'p') + "/ventrel";
+    EXPECT_EQ(Open(true), 0);
+}
+
+}  // namespace
