@@ -60,6 +60,9 @@ TFormCiscoMon::TFormCiscoMon(QWidget* parent)
     CreateControls();
     CreateMenus();
     ConnectSignals();
+    // The client area is fixed; the menu bar sits above it.
+    setFixedSize(382, 114 + menuBar()->sizeHint().height());
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
     config_ = std::make_unique<TCiscoConfig>();
     Config = config_.get();
@@ -109,9 +112,6 @@ void TFormCiscoMon::CreateControls() {
         timer->setInterval(1000);
         timer->start();
     }
-    // The client area is fixed; the menu bar sits above it.
-    setFixedSize(382, 114 + menuBar()->sizeHint().height());
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 }
 
 void TFormCiscoMon::CreateGauges() {
