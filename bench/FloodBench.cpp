@@ -3,8 +3,6 @@
 // this process against simrouter; its timers are stopped and this driver
 // calls the ticks and times them. Runs only inside a private network
 // namespace (bench/flood puts it there).
-#include <ifaddrs.h>
-#include <net/if.h>
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +22,7 @@
 #include "Fciscomon.h"
 #include "Fonts.h"
 #include "GarbageFlood.h"
+#include "NetHelpers.h"
 #include "Routerconf.h"
 #include "Snmp.h"
 
@@ -37,39 +36,6 @@ constexpr auto kSpread = 3s;
 // Ticks four times the program's pace: each meets a full receive queue all
 // the same, and the flood gives more of them to measure.
 constexpr auto kTickInterval = 250ms;
-
-// True when no interface but a loopback is up: nothing sent can leave.
-bool InPrivateNetwork() {
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) return false;
-    bool closed = true;
-    for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
-        if ((i->ifa_flags & IFF_UP) != 0 && (i->ifa_flags & IFF_LOOPBACK) == 0) closed = false;
-    }
-    ::freeifaddrs(list);
-    return closed;
-}
-
-// One of this namespace's UDP counters ("RcvbufErrors": datagrams dropped
-// at a full receive queue), or -1.
-long UdpStatistic(const std::string& name) {
-    std::ifstream snmp("/proc/net/snmp");
-    std::vector<std::string> names;
-    for (std::string line; std::getline(snmp, line);) {
-        if (line.rfind("Udp: ", 0) != 0) continue;
-        std::istringstream words(line.substr(5));
-        std::vector<std::string> fields;
-        for (std::string w; words >> w;) fields.push_back(w);
-        if (names.empty()) {
-            names = fields;
-            continue;
-        }
-        for (std::size_t i = 0; i < names.size() && i < fields.size(); ++i) {
-            if (names[i] == name) return std::stol(fields[i]);
-        }
-    }
-    return -1;
-}
 
 double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -114,7 +80,7 @@ void Tick(TFormCiscoMon& window, std::int64_t& now, TTimes& times) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (!InPrivateNetwork()) {
+    if (!nettest::InPrivateNetwork()) {
         std::fprintf(stderr, "bench_flood: not in a private network namespace; run bench/flood\n");
         return 1;
     }
@@ -152,7 +118,7 @@ int main(int argc, char* argv[]) {
         std::this_thread::sleep_until(next += kTickInterval);
         Tick(window, now, before);
     }
-    const long droppedBefore = UdpStatistic("RcvbufErrors");
+    const long droppedBefore = nettest::UdpStatistic("RcvbufErrors");
     {
         faults::TGarbageFlood flood(TSnmpConnection::kLocalPort, kDatagrams, kSpread, 10s);
         while (flood.running()) {
@@ -165,7 +131,7 @@ int main(int argc, char* argv[]) {
                     static_cast<long long>(
                         std::chrono::duration_cast<std::chrono::seconds>(kSpread).count()));
         std::printf("       %ld of them dropped at the window's full receive queue\n",
-                    UdpStatistic("RcvbufErrors") - droppedBefore);
+                    nettest::UdpStatistic("RcvbufErrors") - droppedBefore);
     }
     for (int i = 0; i < 8; ++i) {
         std::this_thread::sleep_until(next += kTickInterval);

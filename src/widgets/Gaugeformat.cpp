@@ -17,36 +17,36 @@ struct TGaugeFormat {
 
 bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
-// Reads up to kMaxDigits digits at `at` into `spec`; false when there are more.
-bool ReadDigits(const QString& format, qsizetype& at, std::string& spec)
+// Reads up to kMaxDigits digits at `at` into `conversion`; false when there are more.
+bool ReadDigits(const QString& format, qsizetype& at, std::string& conversion)
 {
     int count = 0;
     for (; at < format.size() && IsDigit(format[at]); ++at, ++count)
-        spec.push_back(static_cast<char>(format[at].unicode()));
+        conversion.push_back(static_cast<char>(format[at].unicode()));
     return count <= kMaxDigits;
 }
 
 // The conversion starting at the '%' at `at`, which is left after it.
 std::optional<std::string> ReadConversion(const QString& format, qsizetype& at)
 {
-    std::string spec = "%";
+    std::string conversion = "%";
     ++at;
     int flags = 0;
     for (; at < format.size() && QStringView(u"-+ #0").contains(format[at]); ++at, ++flags)
-        spec.push_back(static_cast<char>(format[at].unicode()));
-    if (flags > kMaxFlags || !ReadDigits(format, at, spec))
+        conversion.push_back(static_cast<char>(format[at].unicode()));
+    if (flags > kMaxFlags || !ReadDigits(format, at, conversion))
         return std::nullopt;
     if (at < format.size() && format[at] == u'.') {
-        spec.push_back('.');
+        conversion.push_back('.');
         ++at;
-        if (!ReadDigits(format, at, spec))
+        if (!ReadDigits(format, at, conversion))
             return std::nullopt;
     }
     if (at >= format.size() || !QStringView(u"eEfFgGaA").contains(format[at]))
         return std::nullopt;
-    spec.push_back(static_cast<char>(format[at].unicode()));
+    conversion.push_back(static_cast<char>(format[at].unicode()));
     ++at;
-    return spec;
+    return conversion;
 }
 
 std::optional<TGaugeFormat> Parse(const QString& format)

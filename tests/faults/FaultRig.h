@@ -20,6 +20,7 @@
 
 #include "Child.h"
 #include "Fciscomon.h"
+#include "WhenOpen.h"
 
 class TFakeRouter;
 struct TCiscoInterface;
@@ -99,16 +100,6 @@ public:
     std::unique_ptr<TFormCiscoMon> window;
     std::int64_t now = 1'000'000;
 };
-
-// Runs `act` on the modal dialog of type `Dialog` once it is open.
-template <typename Dialog>
-void WhenOpen(std::function<void(Dialog*)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(dialog);
-    });
-}
 
 // Sleeps until half a second after simulated second `second` of `router`
 // began, so a request tick then sees the simulation at that second.

@@ -19,6 +19,7 @@
 
 #include "Faboutventrel.h"
 #include "FakeRouter.h"
+#include "WhenOpen.h"
 #include "Fciscomon.h"
 #include "Frouterconfig.h"
 #include "Gaugebar.h"
@@ -237,16 +238,6 @@ TEST_F(MonitorWindow, ChoosingAnInterfaceSavesAllFiveSettings) {
     router.Serve(50);
     ASSERT_GE(router.requests.size(), 4u);
     EXPECT_EQ(router.requests.back().oid, kOutNUcast + "2");
-}
-
-// Runs `act` on the first modal dialog once it is open.
-template <typename Dialog>
-void WhenOpen(std::function<void(Dialog*)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(dialog);
-    });
 }
 
 TEST_F(MonitorWindow, SetupOkUsesTheNewRouterAndWaitsAgain) {

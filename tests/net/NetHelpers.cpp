@@ -1,5 +1,8 @@
 #include "NetHelpers.h"
 
+#include <ifaddrs.h>
+#include <net/if.h>
+
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -41,6 +44,17 @@ const TAsn1Base* BindingValueOf(const TSnmpValue& value) {
     auto* bindings = pdu ? dynamic_cast<const TAsn1Sequence*>(pdu->Child(3)) : nullptr;
     auto* binding = bindings ? dynamic_cast<const TAsn1Sequence*>(bindings->Child(0)) : nullptr;
     return binding ? binding->Child(1) : nullptr;
+}
+
+bool InPrivateNetwork() {
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) return false;
+    bool closed = true;
+    for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
+        if ((i->ifa_flags & IFF_UP) != 0 && (i->ifa_flags & IFF_LOOPBACK) == 0) closed = false;
+    }
+    ::freeifaddrs(list);
+    return closed;
 }
 
 long UdpStatistic(const std::string& name) {

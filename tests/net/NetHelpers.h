@@ -30,6 +30,9 @@ const TAsn1Base* BindingValueOf(const TSnmpValue& value);
 // ("InDatagrams", "RcvbufErrors", ...), or -1.
 long UdpStatistic(const std::string& name);
 
+// True when no interface but a loopback is up: nothing sent can leave.
+bool InPrivateNetwork();
+
 // Datagrams this network namespace has sent so far (Udp OutDatagrams).
 long UdpOutDatagrams();
 

@@ -2,32 +2,16 @@
 // namespace, where nothing they send can leave the machine. CTest starts them
 // through tests/netns; started by hand, they re-enter through it.
 #include <gtest/gtest.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
-// True when no interface but a loopback is up: nothing sent can leave.
-bool InPrivateNetwork() {
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) return false;
-    bool closed = true;
-    for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
-        if ((i->ifa_flags & IFF_UP) != 0 && (i->ifa_flags & IFF_LOOPBACK) == 0) closed = false;
-    }
-    ::freeifaddrs(list);
-    return closed;
-}
-
-}  // namespace
+#include "NetHelpers.h"
 
 int main(int argc, char** argv) {
-    if (!InPrivateNetwork()) {
+    if (!nettest::InPrivateNetwork()) {
         if (std::getenv("VENTREL_NETNS_ENTERED") != nullptr) {
             std::fprintf(stderr, "%s: not in a private network namespace; refusing to run\n",
                          argv[0]);
