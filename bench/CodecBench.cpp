@@ -1,4 +1,4 @@
-#include "CodecBench.h"
+#include "bench/CodecBench.h"
 
 #include <memory>
 

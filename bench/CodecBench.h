@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "Asn1.h"
-#include "NetSnmpCodec.h"
-#include "Snmp.h"
+#include "asn1/Asn1.h"
+#include "bench/NetSnmpCodec.h"
+#include "snmp/Snmp.h"
 
 class TCodecBench {
 public:

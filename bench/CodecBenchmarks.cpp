@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "CodecBench.h"
+#include "bench/CodecBench.h"
 
 namespace {
 

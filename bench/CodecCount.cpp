@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "CodecBench.h"
+#include "bench/CodecBench.h"
 
 extern "C" [[gnu::noinline]] std::size_t RunCase(TCodecBench* bench, std::size_t (TCodecBench::*run)(),
                                                  long count) {

@@ -19,12 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "Fciscomon.h"
-#include "Fonts.h"
-#include "GarbageFlood.h"
-#include "NetHelpers.h"
-#include "Routerconf.h"
-#include "Snmp.h"
+#include "monitor/Fciscomon.h"
+#include "widgets/Fonts.h"
+#include "tests/faults/GarbageFlood.h"
+#include "tests/net/NetHelpers.h"
+#include "router/Routerconf.h"
+#include "snmp/Snmp.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "NetSnmpCodec.h"
+#include "bench/NetSnmpCodec.h"
 
 #include <cstdlib>
 #include <cstring>

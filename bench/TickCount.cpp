@@ -24,9 +24,9 @@
 #include <string>
 #include <vector>
 
-#include "Fciscomon.h"
-#include "Routerconf.h"
-#include "Snmp.h"
+#include "monitor/Fciscomon.h"
+#include "router/Routerconf.h"
+#include "snmp/Snmp.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The node classes and their BER encoder. Encoding writes straight into the
 // caller's buffer; it never allocates.
-#include "Asn1.h"
+#include "asn1/Asn1.h"
 
 #include <algorithm>
 #include <array>

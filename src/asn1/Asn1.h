@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Asn1Pool.h"
+#include "asn1/Asn1Pool.h"
 
 // Limits of the tree. The decoder drops a datagram that goes past any of them.
 inline constexpr std::size_t kMaxChildren = 1024;         // children of one constructed node

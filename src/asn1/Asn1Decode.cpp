@@ -6,7 +6,7 @@
 #include <array>
 #include <charconv>
 
-#include "Asn1.h"
+#include "asn1/Asn1.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The indented text dump of a node tree, one line per node, for diagnosis.
 #include <cstring>
 
-#include "Asn1.h"
+#include "asn1/Asn1.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Fciscomon.h"
+#include "monitor/Fciscomon.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -15,17 +15,17 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-#include "Faboutventrel.h"
-#include "Fonts.h"
-#include "Formutil.h"
-#include "Frouterconfig.h"
-#include "Gaugebar.h"
-#include "Hidetask.h"
-#include "Largehtmllabel.h"
-#include "Routerconf.h"
-#include "Snmp.h"
-#include "Startdir.h"
-#include "Viewdoc.h"
+#include "shell/Faboutventrel.h"
+#include "widgets/Fonts.h"
+#include "shell/Formutil.h"
+#include "shell/Frouterconfig.h"
+#include "widgets/Gaugebar.h"
+#include "shell/Hidetask.h"
+#include "widgets/Largehtmllabel.h"
+#include "router/Routerconf.h"
+#include "snmp/Snmp.h"
+#include "monitor/Startdir.h"
+#include "shell/Viewdoc.h"
 
 namespace {
 

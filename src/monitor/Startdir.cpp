@@ -1,4 +1,4 @@
-#include "Startdir.h"
+#include "monitor/Startdir.h"
 
 #include <filesystem>
 #include <system_error>

@@ -3,10 +3,10 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "Fciscomon.h"
-#include "Fonts.h"
-#include "Startdir.h"
-#include "Winsockinit.h"
+#include "monitor/Fciscomon.h"
+#include "widgets/Fonts.h"
+#include "monitor/Startdir.h"
+#include "snmp/Winsockinit.h"
 
 int main(int argc, char* argv[]) {
     if (!StartSockets()) return 1;

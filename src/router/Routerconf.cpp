@@ -1,6 +1,6 @@
-#include "Routerconf.h"
+#include "router/Routerconf.h"
 
-#include "SettingsKey.h"
+#include "router/SettingsKey.h"
 
 
 TCiscoConfig* Config = nullptr;

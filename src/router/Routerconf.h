@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Snmp.h"
+#include "snmp/Snmp.h"
 
 struct TCiscoPool {
     TSnmpValue* poolName = nullptr;

@@ -1,4 +1,4 @@
-#include "SettingsKey.h"
+#include "router/SettingsKey.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "Faboutventrel.h"
+#include "shell/Faboutventrel.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "Desktop.h"
-#include "Fonts.h"
+#include "shell/Desktop.h"
+#include "widgets/Fonts.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "Formutil.h"
+#include "shell/Formutil.h"
 
 #include <QWidget>
 #include <cstdlib>
 
-#include "Desktop.h"
+#include "shell/Desktop.h"
 
 QRect PlaceDialogRect(const QRect& owner, QSize dialog, QSize screen) {
     const int w = dialog.width();

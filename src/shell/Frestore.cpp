@@ -1,10 +1,10 @@
-#include "Frestore.h"
+#include "shell/Frestore.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "Fonts.h"
+#include "widgets/Fonts.h"
 
 TFormRestore::TFormRestore(QWidget* owner) : QDialog(owner) {
     setObjectName("FormRestore");

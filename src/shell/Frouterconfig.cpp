@@ -1,15 +1,15 @@
-#include "Frouterconfig.h"
+#include "shell/Frouterconfig.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "Fonts.h"
-#include "Formutil.h"
-#include "Largehtmllabel.h"
-#include "Routerconf.h"
-#include "Strconv.h"
+#include "widgets/Fonts.h"
+#include "shell/Formutil.h"
+#include "widgets/Largehtmllabel.h"
+#include "router/Routerconf.h"
+#include "shell/Strconv.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Hidetask.h"
+#include "shell/Hidetask.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -7,9 +7,9 @@
 #include <QWidget>
 #include <cstring>
 
-#include "Desktop.h"
-#include "Frestore.h"
-#include "SettingsKey.h"
+#include "shell/Desktop.h"
+#include "shell/Frestore.h"
+#include "router/SettingsKey.h"
 
 long TrayMouseEvent(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {

@@ -1,9 +1,9 @@
-#include "Strconv.h"
+#include "shell/Strconv.h"
 
 #include <QLineEdit>
 #include <QString>
 
-#include "Snmp.h"
+#include "snmp/Snmp.h"
 
 std::string TextToBuffer(const QString& text) {
     QByteArray bytes = text.toLocal8Bit();

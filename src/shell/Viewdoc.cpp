@@ -1,9 +1,9 @@
-#include "Viewdoc.h"
+#include "shell/Viewdoc.h"
 
 #include <QFileInfo>
 #include <QString>
 
-#include "Desktop.h"
+#include "shell/Desktop.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // TSnmpValue: the last value of one OID, its sample history and its rate.
-#include "Snmp.h"
+#include "snmp/Snmp.h"
 
 #include <algorithm>
 #include <cstring>

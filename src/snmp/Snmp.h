@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "Asn1.h"
-#include "Udpsocket.h"
+#include "asn1/Asn1.h"
+#include "snmp/Udpsocket.h"
 
 // Every text a variable or the connection holds is cut to this many bytes.
 inline constexpr std::size_t kMaxText = 1023;

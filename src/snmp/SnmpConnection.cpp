@@ -4,8 +4,8 @@
 #include <charconv>
 #include <string>
 
-#include "Snmp.h"
-#include "Strutil.h"
+#include "snmp/Snmp.h"
+#include "snmp/Strutil.h"
 
 namespace {
 

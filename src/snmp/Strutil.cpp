@@ -1,4 +1,4 @@
-#include "Strutil.h"
+#include "snmp/Strutil.h"
 
 std::string_view TrimLeft(std::string_view text) {
     while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);

@@ -1,5 +1,5 @@
 // BSD sockets. A Windows build replaces this file with one on Winsock.
-#include "Udpsocket.h"
+#include "snmp/Udpsocket.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>

@@ -1,4 +1,4 @@
-#include "Winsockinit.h"
+#include "snmp/Winsockinit.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

@@ -1,4 +1,4 @@
-#include "Gaugebar.h"
+#include "widgets/Gaugebar.h"
 
 #include <QFontMetrics>
 #include <QLinearGradient>
@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Fonts.h"
-#include "Gaugeformat.h"
+#include "widgets/Fonts.h"
+#include "widgets/Gaugeformat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Gaugeformat.h"
+#include "widgets/Gaugeformat.h"
 
 #include <cstdio>
 #include <optional>

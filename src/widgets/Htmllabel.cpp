@@ -1,4 +1,4 @@
-#include "Htmllabel.h"
+#include "widgets/Htmllabel.h"
 
 THtmlLabel::THtmlLabel(QWidget* parent) : TMarkupLabel(false, parent) {}
 

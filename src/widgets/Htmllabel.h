@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "Markuplabel.h"
+#include "widgets/Markuplabel.h"
 
 class THtmlLabel : public TMarkupLabel {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "Largehtmllabel.h"
+#include "widgets/Largehtmllabel.h"
 
 TLargeHtmlLabel::TLargeHtmlLabel(QWidget* parent) : TMarkupLabel(true, parent) {}
 

@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include "Markuplabel.h"
+#include "widgets/Markuplabel.h"
 
 class TLargeHtmlLabel : public TMarkupLabel {
     Q_OBJECT

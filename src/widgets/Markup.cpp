@@ -1,4 +1,4 @@
-#include "Markup.h"
+#include "widgets/Markup.h"
 
 #include <algorithm>
 #include <array>

@@ -8,7 +8,7 @@
 #include <QPoint>
 #include <QStringList>
 
-#include "Markupcanvas.h"
+#include "widgets/Markupcanvas.h"
 
 enum TAlignment { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 

@@ -1,9 +1,9 @@
-#include "Markuplabel.h"
+#include "widgets/Markuplabel.h"
 
 #include <QEvent>
 #include <QPainter>
 
-#include "Paintercanvas.h"
+#include "widgets/Paintercanvas.h"
 
 TMarkupLabel::TMarkupLabel(bool lineTags, QWidget* parent) : QWidget(parent)
 {

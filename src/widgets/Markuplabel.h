@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "Markup.h"
+#include "widgets/Markup.h"
 
 class TMarkupLabel : public QWidget {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "Paintercanvas.h"
+#include "widgets/Paintercanvas.h"
 
 #include <QFontMetrics>
 #include <QPainter>

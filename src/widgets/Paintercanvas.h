@@ -2,7 +2,7 @@
 // fonts, drawing through a painter when there is one (a measuring pass has none).
 #pragma once
 
-#include "Markupcanvas.h"
+#include "widgets/Markupcanvas.h"
 
 class QPaintDevice;
 class QPainter;

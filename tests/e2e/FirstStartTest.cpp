@@ -7,8 +7,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "Child.h"
-#include "FakeRouter.h"
+#include "tests/net/Child.h"
+#include "tests/gui/FakeRouter.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "FakeRouter.h"
-#include "FaultRig.h"
-#include "Frouterconfig.h"
-#include "Gaugebar.h"
-#include "NetHelpers.h"
-#include "Routerconf.h"
-#include "Snmp.h"
+#include "tests/gui/FakeRouter.h"
+#include "tests/faults/FaultRig.h"
+#include "shell/Frouterconfig.h"
+#include "widgets/Gaugebar.h"
+#include "tests/net/NetHelpers.h"
+#include "router/Routerconf.h"
+#include "snmp/Snmp.h"
 
 namespace faults {
 namespace {

@@ -1,4 +1,4 @@
-#include "FaultRig.h"
+#include "tests/faults/FaultRig.h"
 
 #include <poll.h>
 
@@ -11,10 +11,10 @@
 #include <cctype>
 #include <thread>
 
-#include "FakeRouter.h"
-#include "Routerconf.h"
-#include "Snmp.h"
-#include "Udpsocket.h"
+#include "tests/gui/FakeRouter.h"
+#include "router/Routerconf.h"
+#include "snmp/Snmp.h"
+#include "snmp/Udpsocket.h"
 
 namespace faults {
 

@@ -1,4 +1,4 @@
-#include "GarbageFlood.h"
+#include "tests/faults/GarbageFlood.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

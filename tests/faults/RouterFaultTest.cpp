@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <map>
 
-#include "FaultRig.h"
-#include "Gaugebar.h"
-#include "NetHelpers.h"
-#include "Routerconf.h"
-#include "SimTwin.h"
-#include "Snmp.h"
+#include "tests/faults/FaultRig.h"
+#include "widgets/Gaugebar.h"
+#include "tests/net/NetHelpers.h"
+#include "router/Routerconf.h"
+#include "tests/faults/SimTwin.h"
+#include "snmp/Snmp.h"
 
 namespace faults {
 namespace {

@@ -14,11 +14,11 @@
 #include <QPushButton>
 #include <random>
 
-#include "Child.h"
-#include "FakeRouter.h"
-#include "FaultRig.h"
-#include "Frouterconfig.h"
-#include "Routerconf.h"
+#include "tests/net/Child.h"
+#include "tests/gui/FakeRouter.h"
+#include "tests/faults/FaultRig.h"
+#include "shell/Frouterconfig.h"
+#include "router/Routerconf.h"
 
 namespace faults {
 namespace {

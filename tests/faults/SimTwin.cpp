@@ -1,9 +1,9 @@
-#include "SimTwin.h"
+#include "tests/faults/SimTwin.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "SimRouter.h"
+#include "tools/simrouter/SimRouter.h"
 
 namespace faults {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "Asn1.h"
-#include "Asn1Normalise.h"
-#include "Snmp.h"
+#include "asn1/Asn1.h"
+#include "tests/unit/Asn1Normalise.h"
+#include "snmp/Snmp.h"
 
 namespace {
 

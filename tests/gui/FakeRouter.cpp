@@ -1,4 +1,4 @@
-#include "FakeRouter.h"
+#include "tests/gui/FakeRouter.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Asn1.h"
+#include "asn1/Asn1.h"
 
 struct TFakeRequest {
     std::string community;

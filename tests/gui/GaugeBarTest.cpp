@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-#include "Gaugebar.h"
+#include "widgets/Gaugebar.h"
 
 namespace {
 

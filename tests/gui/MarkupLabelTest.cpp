@@ -5,11 +5,11 @@
 #include <QCoreApplication>
 #include <QImage>
 
-#include "FixedCanvas.h"
-#include "Fonts.h"
-#include "Htmllabel.h"
-#include "Largehtmllabel.h"
-#include "RecordingCanvas.h"
+#include "tests/unit/FixedCanvas.h"
+#include "widgets/Fonts.h"
+#include "widgets/Htmllabel.h"
+#include "widgets/Largehtmllabel.h"
+#include "tests/gui/RecordingCanvas.h"
 
 namespace {
 

@@ -17,14 +17,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "Faboutventrel.h"
-#include "FakeRouter.h"
-#include "WhenOpen.h"
-#include "Fciscomon.h"
-#include "Frouterconfig.h"
-#include "Gaugebar.h"
-#include "Routerconf.h"
-#include "Snmp.h"
+#include "shell/Faboutventrel.h"
+#include "tests/gui/FakeRouter.h"
+#include "tests/gui/WhenOpen.h"
+#include "monitor/Fciscomon.h"
+#include "shell/Frouterconfig.h"
+#include "widgets/Gaugebar.h"
+#include "router/Routerconf.h"
+#include "snmp/Snmp.h"
 
 namespace {
 

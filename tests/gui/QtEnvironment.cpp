@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "Fonts.h"
+#include "widgets/Fonts.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "Paintercanvas.h"
+#include "widgets/Paintercanvas.h"
 
 struct TPlacedText {
     QRect rect;

@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "Fonts.h"
-#include "Gaugebar.h"
-#include "Largehtmllabel.h"
-#include "RecordingCanvas.h"
+#include "widgets/Fonts.h"
+#include "widgets/Gaugebar.h"
+#include "widgets/Largehtmllabel.h"
+#include "tests/gui/RecordingCanvas.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "Desktop.h"
-#include "Frestore.h"
-#include "Hidetask.h"
+#include "shell/Desktop.h"
+#include "shell/Frestore.h"
+#include "shell/Hidetask.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Child.h"
+#include "tests/net/Child.h"
 
 #include <fcntl.h>
 #include <poll.h>

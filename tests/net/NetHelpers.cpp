@@ -1,4 +1,4 @@
-#include "NetHelpers.h"
+#include "tests/net/NetHelpers.h"
 
 #include <ifaddrs.h>
 #include <net/if.h>

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "Snmp.h"
+#include "snmp/Snmp.h"
 
 namespace nettest {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "NetHelpers.h"
+#include "tests/net/NetHelpers.h"
 
 int main(int argc, char** argv) {
     if (!nettest::InPrivateNetwork()) {

@@ -1,8 +1,8 @@
 // Address texts as the user types them.
 #include <gtest/gtest.h>
 
-#include "Snmp.h"
-#include "Udpsocket.h"
+#include "snmp/Snmp.h"
+#include "snmp/Udpsocket.h"
 
 namespace {
 

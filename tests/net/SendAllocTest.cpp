@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "Snmp.h"
+#include "snmp/Snmp.h"
 
 namespace {
 std::atomic<long> allocations{0};

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Asn1.h"
-#include "Hex.h"
+#include "asn1/Asn1.h"
+#include "tests/unit/Hex.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <new>
 #include <vector>
 
-#include "Asn1.h"
-#include "Hex.h"
+#include "asn1/Asn1.h"
+#include "tests/unit/Hex.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "Asn1.h"
+#include "asn1/Asn1.h"
 
 // The value a decoder finds for `value` encoded with `identifier`.
 inline std::int32_t DecodedInteger(std::int32_t value, std::uint8_t identifier) {

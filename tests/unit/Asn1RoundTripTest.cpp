@@ -10,9 +10,9 @@
 #include <random>
 #include <vector>
 
-#include "Asn1.h"
-#include "Asn1Normalise.h"
-#include "Hex.h"
+#include "asn1/Asn1.h"
+#include "tests/unit/Asn1Normalise.h"
+#include "tests/unit/Hex.h"
 
 namespace {
 

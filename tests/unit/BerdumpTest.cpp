@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "Asn1.h"
-#include "HexText.h"
+#include "asn1/Asn1.h"
+#include "tools/berdump/HexText.h"
 
 namespace {
 

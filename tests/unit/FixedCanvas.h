@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "Markupcanvas.h"
+#include "widgets/Markupcanvas.h"
 
 struct TDrawnText {
     QPoint at;

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "Gaugeformat.h"
+#include "widgets/Gaugeformat.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "FixedCanvas.h"
-#include "Markup.h"
+#include "tests/unit/FixedCanvas.h"
+#include "widgets/Markup.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // two help texts laid out with fixed metrics.
 #include <gtest/gtest.h>
 
-#include "FixedCanvas.h"
-#include "Markup.h"
+#include "tests/unit/FixedCanvas.h"
+#include "widgets/Markup.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "Routerconf.h"
+#include "router/Routerconf.h"
 
 namespace {
 

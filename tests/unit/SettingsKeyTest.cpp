@@ -13,8 +13,8 @@
 #include <random>
 #include <set>
 
-#include "Routerconf.h"
-#include "SettingsKey.h"
+#include "router/Routerconf.h"
+#include "router/SettingsKey.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <QString>
 
-#include "Fciscomon.h"
-#include "Formutil.h"
-#include "Hidetask.h"
-#include "Strconv.h"
+#include "monitor/Fciscomon.h"
+#include "shell/Formutil.h"
+#include "shell/Hidetask.h"
+#include "shell/Strconv.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "SimAgent.h"
-#include "SimOptions.h"
-#include "SimRouter.h"
+#include "tools/simrouter/SimAgent.h"
+#include "tools/simrouter/SimOptions.h"
+#include "tools/simrouter/SimRouter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Hex.h"
-#include "Snmp.h"
+#include "tests/unit/Hex.h"
+#include "snmp/Snmp.h"
 
 namespace {
 

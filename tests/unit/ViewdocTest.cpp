@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "Desktop.h"
-#include "Viewdoc.h"
+#include "shell/Desktop.h"
+#include "shell/Viewdoc.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "HexText.h"
+#include "tools/berdump/HexText.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "Asn1.h"
-#include "HexText.h"
+#include "asn1/Asn1.h"
+#include "tools/berdump/HexText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "SimAgent.h"
+#include "tools/simrouter/SimAgent.h"
 
 #include <cstring>
 #include <memory>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "SimRouter.h"
+#include "tools/simrouter/SimRouter.h"
 
 // What the agent made of one datagram.
 struct TSimReply {

@@ -1,10 +1,10 @@
-#include "SimOptions.h"
+#include "tools/simrouter/SimOptions.h"
 
 #include <charconv>
 #include <functional>
 #include <map>
 
-#include "Udpsocket.h"
+#include "snmp/Udpsocket.h"
 
 namespace {
 

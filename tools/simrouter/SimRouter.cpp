@@ -1,4 +1,4 @@
-#include "SimRouter.h"
+#include "tools/simrouter/SimRouter.h"
 
 #include <algorithm>
 #include <charconv>

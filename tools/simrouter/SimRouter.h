@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "Asn1.h"
+#include "asn1/Asn1.h"
 
 struct TSimInterface {
     std::string name;

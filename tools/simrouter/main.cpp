@@ -9,9 +9,9 @@
 #include <iostream>
 #include <random>
 
-#include "SimAgent.h"
-#include "SimOptions.h"
-#include "Udpsocket.h"
+#include "tools/simrouter/SimAgent.h"
+#include "tools/simrouter/SimOptions.h"
+#include "snmp/Udpsocket.h"
 
 namespace {
 
