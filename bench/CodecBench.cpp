@@ -5,7 +5,8 @@
 namespace {
 
 constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
-constexpr std::array<std::uint64_t, 15> kCpuOidArcs = {1, 3, 6, 1, 4, 1, 9, 9, 109, 1, 1, 1, 1, 6, 1};
+constexpr std::array<std::uint64_t, 15> kCpuOidArcs = {1,   3, 6, 1, 4, 1, 9, 9,
+                                                       109, 1, 1, 1, 1, 6, 1};
 
 constexpr std::array<std::uint8_t, 40> kRequest = {
     0x30, 0x26, 0x02, 0x01, 0x00, 0x04, 0x00, 0xA0, 0x1F, 0x02, 0x01, 0x00, 0x02, 0x01,
@@ -74,15 +75,18 @@ std::string TCodecBench::Check() {
         wrong += "Ventrel's GetRequest differs; ";
     }
     out_.fill(0);
-    if (EncodeReaimed() != kRequest.size() || !Same(std::span(out_).first(kRequest.size()), kRequest)) {
+    if (EncodeReaimed() != kRequest.size() ||
+        !Same(std::span(out_).first(kRequest.size()), kRequest)) {
         wrong += "Ventrel's re-aimed GetRequest differs; ";
     }
-    if (!Same(netSnmp_.EncodeGet(0, kCpuOidArcs), kRequest)) wrong += "net-snmp's GetRequest differs; ";
+    if (!Same(netSnmp_.EncodeGet(0, kCpuOidArcs), kRequest))
+        wrong += "net-snmp's GetRequest differs; ";
     if (DecodeGulp() != kResponse.size()) wrong += "Gulp does not take the whole GetResponse; ";
 
     TSnmpValue value;
     value.SetFromReply(Gulp(response_).node);
-    if (!value.answered || value.value != 7 || value.oid != kCpuOid) wrong += "SetFromReply misses Gauge 7; ";
+    if (!value.answered || value.value != 7 || value.oid != kCpuOid)
+        wrong += "SetFromReply misses Gauge 7; ";
     if (NetSnmpDecode() != 7) wrong += "net-snmp does not find Gauge 7; ";
     if (!Same(netSnmpIn_, kResponse)) wrong += "snmp_parse changed its input; ";
     return wrong;

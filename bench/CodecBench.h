@@ -21,14 +21,14 @@ public:
 
     // Each returns a number that depends on the work done, so that none of it
     // can be left out by the optimizer.
-    std::size_t Nothing();             // the baseline: a call and a return
-    std::size_t EncodeNew();           // make a TAsn1SnmpGet, encode it, destroy it
-    std::size_t EncodeReaimed();       // re-aim one kept TAsn1SnmpGet and encode it
-    std::size_t DecodeGulp();          // Gulp the reply, destroy the tree
-    std::size_t DecodeValue();         // Gulp + SetFromReply (into one kept TSnmpValue)
-    std::size_t DecodeReceive();       // as the connection: a new TSnmpValue, Gulp, SetFromReply
-    std::size_t NetSnmpEncode();       // snmp_pdu_create + snmp_add_null_var + snmp_build
-    std::size_t NetSnmpDecode();       // snmp_parse into a new PDU, read the value
+    std::size_t Nothing();        // the baseline: a call and a return
+    std::size_t EncodeNew();      // make a TAsn1SnmpGet, encode it, destroy it
+    std::size_t EncodeReaimed();  // re-aim one kept TAsn1SnmpGet and encode it
+    std::size_t DecodeGulp();     // Gulp the reply, destroy the tree
+    std::size_t DecodeValue();    // Gulp + SetFromReply (into one kept TSnmpValue)
+    std::size_t DecodeReceive();  // as the connection: a new TSnmpValue, Gulp, SetFromReply
+    std::size_t NetSnmpEncode();  // snmp_pdu_create + snmp_add_null_var + snmp_build
+    std::size_t NetSnmpDecode();  // snmp_parse into a new PDU, read the value
 
     // Runs every operation once and checks its result against the messages.
     // Returns what is wrong, or an empty text.

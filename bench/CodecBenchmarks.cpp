@@ -18,7 +18,8 @@ void Run(benchmark::State& state, std::size_t (TCodecBench::*run)()) {
 int main(int argc, char** argv) {
     std::string wrong = TCodecBench().Check();
     if (!wrong.empty()) {
-        std::fprintf(stderr, "bench_codec: the cases do not do what they claim: %s\n", wrong.c_str());
+        std::fprintf(stderr, "bench_codec: the cases do not do what they claim: %s\n",
+                     wrong.c_str());
         return 1;
     }
     for (const TCodecCase& c : kCodecCases) {

@@ -9,8 +9,8 @@
 
 #include "bench/CodecBench.h"
 
-extern "C" [[gnu::noinline]] std::size_t RunCase(TCodecBench* bench, std::size_t (TCodecBench::*run)(),
-                                                 long count) {
+extern "C" [[gnu::noinline]] std::size_t RunCase(TCodecBench* bench,
+                                                 std::size_t (TCodecBench::*run)(), long count) {
     std::size_t sum = 0;
     for (long i = 0; i < count; ++i) sum += (bench->*run)();
     return sum;
@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     for (const TCodecCase& c : kCodecCases) {
         if (argc == 3 && std::string_view(argv[1]) == c.name) chosen = &c;
     }
-    if (chosen == nullptr || ec != std::errc{} || end != countText.data() + countText.size() || count < 1) {
+    if (chosen == nullptr || ec != std::errc{} || end != countText.data() + countText.size() ||
+        count < 1) {
         std::fprintf(stderr, "usage: bench_codec_count CASE N\ncases:");
         for (const TCodecCase& c : kCodecCases) std::fprintf(stderr, " %s", c.name);
         std::fprintf(stderr, "\n");

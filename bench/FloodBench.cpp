@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "monitor/Fciscomon.h"
-#include "widgets/Fonts.h"
-#include "tests/faults/GarbageFlood.h"
-#include "tests/net/NetHelpers.h"
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
+#include "tests/faults/GarbageFlood.h"
+#include "tests/net/NetHelpers.h"
+#include "widgets/Fonts.h"
 
 namespace {
 

@@ -20,7 +20,8 @@ public:
     // An SNMPv1 GetRequest for the OID `arcs` with one NULL binding, as a manager
     // sends it: snmp_pdu_create, snmp_add_null_var, snmp_build, snmp_free_pdu.
     // The octets are valid until the next call; empty on failure.
-    std::span<const std::uint8_t> EncodeGet(std::int32_t requestId, std::span<const std::uint64_t> arcs);
+    std::span<const std::uint8_t> EncodeGet(std::int32_t requestId,
+                                            std::span<const std::uint64_t> arcs);
 
     // A reply as a manager's receive path takes it: a zeroed PDU, snmp_parse,
     // the first binding's integer value, snmp_free_pdu. Returns false when it

@@ -53,7 +53,9 @@ public:
         int n = 0;
         std::array<char, 4096> buffer{};
         pollfd ready{socket_, POLLIN, 0};
-        while (::poll(&ready, 1, n == 0 ? 200 : 0) > 0 && ::recv(socket_, buffer.data(), buffer.size(), 0) > 0) ++n;
+        while (::poll(&ready, 1, n == 0 ? 200 : 0) > 0 &&
+               ::recv(socket_, buffer.data(), buffer.size(), 0) > 0)
+            ++n;
         return n;
     }
 
@@ -62,7 +64,8 @@ public:
         to.sin_family = AF_INET;
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         to.sin_port = htons(TSnmpConnection::kLocalPort);
-        ::sendto(socket_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        ::sendto(socket_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                 sizeof to);
     }
 
 private:
@@ -161,7 +164,8 @@ int main(int argc, char** argv) {
         if (i > 0) total += allocations;
         if (mode != "poll21") sent += sink.Drain();
     }
-    std::printf("%s ticks=%ld datagrams-per-tick=%.1f allocations-per-tick=%.1f\n", mode.c_str(), count,
+    std::printf("%s ticks=%ld datagrams-per-tick=%.1f allocations-per-tick=%.1f\n", mode.c_str(),
+                count,
                 mode == "poll21" ? static_cast<double>(replies.size())
                                  : static_cast<double>(sent) / static_cast<double>(count + 1),
                 static_cast<double>(total) / static_cast<double>(count));

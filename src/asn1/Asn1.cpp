@@ -41,7 +41,8 @@ std::size_t PutElement(std::span<std::uint8_t> out, std::uint8_t identifier,
 
 // CloseElement for contents of 128 octets or more: the length takes more
 // than one octet, so the contents move on to make room for it.
-std::size_t CloseLongElement(std::span<std::uint8_t> out, std::uint8_t identifier, std::size_t used) {
+std::size_t CloseLongElement(std::span<std::uint8_t> out, std::uint8_t identifier,
+                             std::size_t used) {
     std::array<std::uint8_t, 3> length{};
     std::size_t lengthOctets = EncodeLength(used, length);
     if (lengthOctets == 0) return 0;
@@ -56,7 +57,8 @@ std::size_t CloseLongElement(std::span<std::uint8_t> out, std::uint8_t identifie
 // The contents, `used` octets, were written at out[2]. Puts the identifier and
 // the length octets before them. Returns the element's size, or 0 when it does
 // not fit. Writing the contents in place saves copying them at every level.
-inline std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identifier, std::size_t used) {
+inline std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identifier,
+                                std::size_t used) {
     if (used >= 0x80) return CloseLongElement(out, identifier, used);
     out[0] = identifier;
     out[1] = static_cast<std::uint8_t>(used);
@@ -260,7 +262,8 @@ std::size_t TAsn1Sequence::Encode(std::span<std::uint8_t> out) const {
 std::size_t TAsn1Integer::Encode(std::span<std::uint8_t> out) const {
     // Counter, Gauge and TimeTicks are unsigned: 0xFFFFFFFF needs five octets.
     bool isUnsigned = identifier != kTagInteger;
-    bool oneOctet = isUnsigned ? static_cast<std::uint32_t>(value) < 0x80 : value >= -0x80 && value < 0x80;
+    bool oneOctet =
+        isUnsigned ? static_cast<std::uint32_t>(value) < 0x80 : value >= -0x80 && value < 0x80;
     if (oneOctet && out.size() >= 3) {  // every INTEGER of a request but its id
         out[0] = identifier;
         out[1] = 1;
@@ -294,7 +297,8 @@ std::size_t TAsn1Object::Encode(std::span<std::uint8_t> out) const {
     // kMaxOidContents octets.
     if (out.size() < 2) return 0;
     std::size_t size = 0;
-    if (!EncodeOidContents(oid, out.subspan(2, std::min(out.size() - 2, kMaxOidContents)), size)) return 0;
+    if (!EncodeOidContents(oid, out.subspan(2, std::min(out.size() - 2, kMaxOidContents)), size))
+        return 0;
     return CloseElement(out, kTagObject, size);
 }
 

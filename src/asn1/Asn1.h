@@ -13,11 +13,11 @@
 #include "asn1/Asn1Pool.h"
 
 // Limits of the tree. The decoder drops a datagram that goes past any of them.
-inline constexpr std::size_t kMaxChildren = 1024;         // children of one constructed node
-inline constexpr std::size_t kMaxContents = 16384;        // contents octets of one constructed node
-inline constexpr std::size_t kMaxOidText = 1023;          // characters of an OID text
-inline constexpr std::size_t kMaxOidContents = 1024;      // contents octets of an OID
-inline constexpr int kMaxDepth = 16;                      // nesting of constructed nodes
+inline constexpr std::size_t kMaxChildren = 1024;     // children of one constructed node
+inline constexpr std::size_t kMaxContents = 16384;    // contents octets of one constructed node
+inline constexpr std::size_t kMaxOidText = 1023;      // characters of an OID text
+inline constexpr std::size_t kMaxOidContents = 1024;  // contents octets of an OID
+inline constexpr int kMaxDepth = 16;                  // nesting of constructed nodes
 inline constexpr std::uint8_t kTagSequence = 0x30;
 inline constexpr std::uint8_t kTagInteger = 0x02;
 inline constexpr std::uint8_t kTagOctetString = 0x04;
@@ -74,7 +74,6 @@ TAsn1Decoded Gulp(std::span<const std::uint8_t> in, int depth = 0);
 // more than two octets.
 std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out);
 
-
 class TAsn1Base {
 public:
     TAsn1Base() = default;
@@ -99,7 +98,9 @@ public:
     // (Asn1Pool.h). The size is the most derived class's, as the virtual
     // destructor passes it.
     static void* operator new(std::size_t size) { return TAsn1Pool::Allocate(size); }
-    static void operator delete(void* block, std::size_t size) noexcept { TAsn1Pool::Release(block, size); }
+    static void operator delete(void* block, std::size_t size) noexcept {
+        TAsn1Pool::Release(block, size);
+    }
 
     const char* kindName = "base";
 };
@@ -118,7 +119,8 @@ public:
     void Dump(std::string& out, int indent) const override;
 
     // A std::vector whose storage comes from the node pool.
-    std::vector<std::unique_ptr<TAsn1Base>, TAsn1PoolAllocator<std::unique_ptr<TAsn1Base>>> children;
+    std::vector<std::unique_ptr<TAsn1Base>, TAsn1PoolAllocator<std::unique_ptr<TAsn1Base>>>
+        children;
 
 protected:
     virtual std::uint8_t Identifier() const { return kTagSequence; }
@@ -130,7 +132,8 @@ public:
     // `identifier` is 0x02 for INTEGER or one of the SNMP application types
     // Counter (0x41), Gauge (0x42) and TimeTicks (0x43). The application types
     // are unsigned 32-bit numbers and are encoded as such.
-    explicit TAsn1Integer(std::int32_t v, std::uint8_t id = kTagInteger) : value(v), identifier(id) {
+    explicit TAsn1Integer(std::int32_t v, std::uint8_t id = kTagInteger)
+        : value(v), identifier(id) {
         kindName = "integer";
     }
 

@@ -19,7 +19,8 @@ struct Length {
 
 // Reads the length octets at the start of `in` and checks that the contents
 // they announce lie within `in`. Inlined: every element has length octets.
-[[gnu::always_inline]] inline TAsn1Result ReadLength(std::span<const std::uint8_t> in, Length& length) {
+[[gnu::always_inline]] inline TAsn1Result ReadLength(std::span<const std::uint8_t> in,
+                                                     Length& length) {
     if (in.empty()) return Fail(Asn1Error::Truncated, 0);
     std::uint8_t first = in[0];
     if (first < 0x80) {
@@ -47,8 +48,10 @@ TAsn1Result Shift(TAsn1Result inner, std::size_t offset) {
 
 // Inlined into the decoding loop, which makes a node for nearly every element.
 [[gnu::always_inline]] inline std::unique_ptr<TAsn1Base> MakeNode(std::uint8_t identifier) {
-    if ((identifier & 0xE0) == 0xA0) return std::make_unique<TAsn1Implicit>(true, identifier & 0x1F);
-    if ((identifier & 0xE0) == 0x80) return std::make_unique<TAsn1Implicit>(false, identifier & 0x1F);
+    if ((identifier & 0xE0) == 0xA0)
+        return std::make_unique<TAsn1Implicit>(true, identifier & 0x1F);
+    if ((identifier & 0xE0) == 0x80)
+        return std::make_unique<TAsn1Implicit>(false, identifier & 0x1F);
     switch (identifier) {
         case kTagInteger:
         case kTagCounter:
@@ -91,22 +94,33 @@ struct OidText {
         return end <= chars.data() + kMaxOidText;
     }
 
-    std::string_view Text() const { return {chars.data(), static_cast<std::size_t>(end - chars.data())}; }
+    std::string_view Text() const {
+        return {chars.data(), static_cast<std::size_t>(end - chars.data())};
+    }
 };
 
 }  // namespace
 
 const char* Asn1ErrorText(Asn1Error error) {
     switch (error) {
-        case Asn1Error::None: return "no error";
-        case Asn1Error::Truncated: return "a length runs past the end of its element";
-        case Asn1Error::IndefiniteLength: return "indefinite length form";
-        case Asn1Error::LengthTooLong: return "length form of three or more octets";
-        case Asn1Error::HighTagNumber: return "high tag number form";
-        case Asn1Error::SubidTooLarge: return "OID sub-identifier over 32 bits";
-        case Asn1Error::OidTooLong: return "OID text over 1023 characters";
-        case Asn1Error::TooManyChildren: return "more than 1024 elements in one node";
-        case Asn1Error::TooDeep: return "nodes nested too deep";
+        case Asn1Error::None:
+            return "no error";
+        case Asn1Error::Truncated:
+            return "a length runs past the end of its element";
+        case Asn1Error::IndefiniteLength:
+            return "indefinite length form";
+        case Asn1Error::LengthTooLong:
+            return "length form of three or more octets";
+        case Asn1Error::HighTagNumber:
+            return "high tag number form";
+        case Asn1Error::SubidTooLarge:
+            return "OID sub-identifier over 32 bits";
+        case Asn1Error::OidTooLong:
+            return "OID text over 1023 characters";
+        case Asn1Error::TooManyChildren:
+            return "more than 1024 elements in one node";
+        case Asn1Error::TooDeep:
+            return "nodes nested too deep";
     }
     return "unknown error";
 }
@@ -157,7 +171,8 @@ TAsn1Result TAsn1Sequence::Decode(std::span<const std::uint8_t> in, int depth) {
         }
         TAsn1Result inner = child->Decode(contents.subspan(at + 1), depth + 1);
         if (!inner.ok()) return Shift(inner, length.octets + at + 1);
-        if (children.size() >= kMaxChildren) return Fail(Asn1Error::TooManyChildren, length.octets + at);
+        if (children.size() >= kMaxChildren)
+            return Fail(Asn1Error::TooManyChildren, length.octets + at);
         // SNMP's lists hold two to four elements: one allocation, not three.
         if (children.capacity() == 0) children.reserve(4);
         children.push_back(std::move(child));
@@ -172,7 +187,8 @@ TAsn1Result TAsn1Integer::Decode(std::span<const std::uint8_t> in, int) {
     // Read as an unsigned number modulo 2^32: Counter 0xFFFFFFFF arrives as
     // 00 FF FF FF FF and keeps its bit pattern.
     std::uint32_t number = 0;
-    for (std::uint8_t octet : in.subspan(length.octets, length.value)) number = number * 256u + octet;
+    for (std::uint8_t octet : in.subspan(length.octets, length.value))
+        number = number * 256u + octet;
     value = static_cast<std::int32_t>(number);
     return {length.octets + length.value, Asn1Error::None, 0};
 }
@@ -207,7 +223,8 @@ TAsn1Result TAsn1Object::Decode(std::span<const std::uint8_t> in, int) {
                 if (at >= contents.size()) return Fail(Asn1Error::Truncated, length.octets + start);
                 std::uint8_t octet = contents[at++];
                 subid = subid * 128u + (octet & 0x7Fu);
-                if (subid > 0xFFFFFFFFu) return Fail(Asn1Error::SubidTooLarge, length.octets + start);
+                if (subid > 0xFFFFFFFFu)
+                    return Fail(Asn1Error::SubidTooLarge, length.octets + start);
                 more = (octet & 0x80u) != 0;
             }
             x = static_cast<std::uint32_t>(subid);

@@ -15,17 +15,17 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include "monitor/Startdir.h"
+#include "router/Routerconf.h"
 #include "shell/Faboutventrel.h"
-#include "widgets/Fonts.h"
 #include "shell/Formutil.h"
 #include "shell/Frouterconfig.h"
-#include "widgets/Gaugebar.h"
 #include "shell/Hidetask.h"
-#include "widgets/Largehtmllabel.h"
-#include "router/Routerconf.h"
-#include "snmp/Snmp.h"
-#include "monitor/Startdir.h"
 #include "shell/Viewdoc.h"
+#include "snmp/Snmp.h"
+#include "widgets/Fonts.h"
+#include "widgets/Gaugebar.h"
+#include "widgets/Largehtmllabel.h"
 
 namespace {
 
@@ -98,7 +98,8 @@ void TFormCiscoMon::CreateControls() {
 
     CreateGauges();
 
-    LargeHtmlLabel1 = MakeControl<TLargeHtmlLabel>(TabSheetWaiting, "LargeHtmlLabel1", {3, 3, 366, 62});
+    LargeHtmlLabel1 =
+        MakeControl<TLargeHtmlLabel>(TabSheetWaiting, "LargeHtmlLabel1", {3, 3, 366, 62});
     LargeHtmlLabel1->SetWordWrap1(1);
     LargeHtmlLabel1->SetLines(kWaitingText);
 
@@ -166,7 +167,8 @@ void TFormCiscoMon::ConnectSignals() {
     connect(TimerPoll, &QTimer::timeout, this, &TFormCiscoMon::TimerPollTimer);
     connect(TimerRequest, &QTimer::timeout, this, &TFormCiscoMon::TimerRequestTimer);
     // activated fires only when the user picks an entry, never for our own changes.
-    connect(ComboBoxInterface, &QComboBox::activated, this, &TFormCiscoMon::ComboBoxInterfaceChange);
+    connect(ComboBoxInterface, &QComboBox::activated, this,
+            &TFormCiscoMon::ComboBoxInterfaceChange);
     connect(ButtonSetup, &QPushButton::clicked, this, &TFormCiscoMon::ButtonSetupClick);
     connect(Exit1, &QAction::triggered, this, &TFormCiscoMon::Exit1Click);
     connect(Quit1, &QAction::triggered, this, &TFormCiscoMon::Quit1Click);
@@ -210,7 +212,8 @@ void TFormCiscoMon::FormCreate() {
     }
     // A stored number outside the list leaves nothing selected.
     int stored = Config->selectedInterface;
-    ComboBoxInterface->setCurrentIndex(stored >= 0 && stored < ComboBoxInterface->count() ? stored : -1);
+    ComboBoxInterface->setCurrentIndex(stored >= 0 && stored < ComboBoxInterface->count() ? stored
+                                                                                          : -1);
 }
 
 void TFormCiscoMon::ComboBoxInterfaceChange(int) {
@@ -260,7 +263,8 @@ void TFormCiscoMon::TimerPollTimer() {
 }
 
 void TFormCiscoMon::UpdateGauges() {
-    if (PageControl1->currentWidget() == TabSheetWaiting) PageControl1->setCurrentWidget(TabSheetGauges);
+    if (PageControl1->currentWidget() == TabSheetWaiting)
+        PageControl1->setCurrentWidget(TabSheetGauges);
 
     // Pools of 2 to 4 GiB overflow 32-bit sums: add in 64 bits.
     std::int64_t sumUsed = 0;
@@ -300,7 +304,8 @@ void TFormCiscoMon::UpdatePacketGauges(int sel) {
 
     // A new peak raises the maximum and shows in full at once; the maximum
     // never comes down.
-    for (auto [bar, pps] : {std::pair{ProgressBarPPSIn, ppsIn}, std::pair{ProgressBarPPSOut, ppsOut}}) {
+    for (auto [bar, pps] :
+         {std::pair{ProgressBarPPSIn, ppsIn}, std::pair{ProgressBarPPSOut, ppsOut}}) {
         const auto n = static_cast<double>(static_cast<std::int64_t>(pps));
         if (n > bar->Maximum()) bar->SetMaximum(n);
         bar->SetPosition(n);

@@ -4,9 +4,9 @@
 #include <exception>
 
 #include "monitor/Fciscomon.h"
-#include "widgets/Fonts.h"
 #include "monitor/Startdir.h"
 #include "snmp/Winsockinit.h"
+#include "widgets/Fonts.h"
 
 int main(int argc, char* argv[]) {
     if (!StartSockets()) return 1;

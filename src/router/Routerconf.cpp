@@ -2,7 +2,6 @@
 
 #include "router/SettingsKey.h"
 
-
 TCiscoConfig* Config = nullptr;
 
 namespace {

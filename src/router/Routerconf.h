@@ -45,8 +45,8 @@ public:
 
     int variableCount() const { return static_cast<int>(variables.size()); }
 
-    std::string name = "ventrel";   // names the settings file
-    std::string hostname;           // address or host name, optionally ":port"
+    std::string name = "ventrel";  // names the settings file
+    std::string hostname;          // address or host name, optionally ":port"
     std::string community;
     int selectedInterface = 6;
     int top = 0;

@@ -26,7 +26,8 @@ void PlaceDialog(QWidget* owner, QWidget* dialog) {
     // A dialog not shown yet has no frame; reckon with the owner's frame.
     const QRect ownerFrame = owner->frameGeometry();
     const QSize frame = ownerFrame.size() - owner->geometry().size();
-    const QSize outer = dialog->isVisible() ? dialog->frameGeometry().size() : dialog->size() + frame;
+    const QSize outer =
+        dialog->isVisible() ? dialog->frameGeometry().size() : dialog->size() + frame;
     const QRect placed = PlaceDialogRect(ownerFrame, outer, Desktop().PrimaryScreen().size());
     dialog->move(placed.topLeft());
 }

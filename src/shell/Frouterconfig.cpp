@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "widgets/Fonts.h"
-#include "shell/Formutil.h"
-#include "widgets/Largehtmllabel.h"
 #include "router/Routerconf.h"
+#include "shell/Formutil.h"
 #include "shell/Strconv.h"
+#include "widgets/Fonts.h"
+#include "widgets/Largehtmllabel.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ TFormRouterConfig::TFormRouterConfig(TCiscoConfig& config, QWidget* owner)
     EditHostname->setMaxLength(1023);
     EditCommunity->setMaxLength(1023);
 
-    LargeHtmlLabel1 = MakeControl<TLargeHtmlLabel>(TabSheet1, "LargeHtmlLabel1", {183, 8, 319, 140});
+    LargeHtmlLabel1 =
+        MakeControl<TLargeHtmlLabel>(TabSheet1, "LargeHtmlLabel1", {183, 8, 319, 140});
     LargeHtmlLabel1->SetWordWrap1(1);
     LargeHtmlLabel1->SetParentBackground(true);
     LargeHtmlLabel1->SetLines(kHelpText);

@@ -7,17 +7,22 @@
 #include <QWidget>
 #include <cstring>
 
+#include "router/SettingsKey.h"
 #include "shell/Desktop.h"
 #include "shell/Frestore.h"
-#include "router/SettingsKey.h"
 
 long TrayMouseEvent(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
-        case QSystemTrayIcon::Trigger: return kTrayLeftButtonDown;
-        case QSystemTrayIcon::Context: return kTrayRightButtonDown;
-        case QSystemTrayIcon::DoubleClick: return kTrayLeftButtonDoubleClick;
-        case QSystemTrayIcon::MiddleClick: return kTrayMiddleButtonDown;
-        case QSystemTrayIcon::Unknown: break;
+        case QSystemTrayIcon::Trigger:
+            return kTrayLeftButtonDown;
+        case QSystemTrayIcon::Context:
+            return kTrayRightButtonDown;
+        case QSystemTrayIcon::DoubleClick:
+            return kTrayLeftButtonDoubleClick;
+        case QSystemTrayIcon::MiddleClick:
+            return kTrayMiddleButtonDown;
+        case QSystemTrayIcon::Unknown:
+            break;
     }
     return 0;
 }
@@ -31,9 +36,7 @@ bool SamePassword(std::string_view entered, std::string_view password) {
     return true;
 }
 
-THideOnTaskbar::THideOnTaskbar(QObject* parent) : QObject(parent) {
-    setObjectName("Taskbar");
-}
+THideOnTaskbar::THideOnTaskbar(QObject* parent) : QObject(parent) { setObjectName("Taskbar"); }
 
 THideOnTaskbar::~THideOnTaskbar() = default;
 

@@ -11,7 +11,9 @@ std::string TextToBuffer(const QString& text) {
     if (size > kMaxText) {
         size = kMaxText;
         // Never leave half of a UTF-8 sequence at the end.
-        while (size > 0 && (static_cast<unsigned char>(bytes[static_cast<qsizetype>(size)]) & 0xC0) == 0x80) --size;
+        while (size > 0 &&
+               (static_cast<unsigned char>(bytes[static_cast<qsizetype>(size)]) & 0xC0) == 0x80)
+            --size;
     }
     return {bytes.constData(), size};
 }

@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 
 #ifndef VENTREL_FALLBACK_FONT_DIR
@@ -24,21 +23,18 @@ constexpr std::array<TFallbackFace, 2> kFallbackFaces{{
     {"MS Sans Serif", {"ms_sans_serif.ttf", ""}},
 }};
 
-void RegisterMissingFaces()
-{
+void RegisterMissingFaces() {
     const QStringList families = QFontDatabase::families();
     const QString folder = QStringLiteral(VENTREL_FALLBACK_FONT_DIR);
     for (const TFallbackFace& face : kFallbackFaces) {
-        if (families.contains(QLatin1String(face.family), Qt::CaseInsensitive))
-            continue;
+        if (families.contains(QLatin1String(face.family), Qt::CaseInsensitive)) continue;
         for (const char* file : face.files)
             if (*file != '\0')
                 QFontDatabase::addApplicationFont(folder + '/' + QLatin1String(file));
     }
 }
 
-QFont PixelFont(const char* family)
-{
+QFont PixelFont(const char* family) {
     QFont font{QString::fromLatin1(family)};
     font.setPixelSize(11);
     return font;
@@ -46,13 +42,11 @@ QFont PixelFont(const char* family)
 
 }  // namespace
 
-void RegisterFonts()
-{
+void RegisterFonts() {
     // The font database lives in the application object; everything runs
     // on its one thread.
     static bool registered = false;
-    if (registered || qGuiApp == nullptr)
-        return;
+    if (registered || qGuiApp == nullptr) return;
     registered = true;
     RegisterMissingFaces();
 }

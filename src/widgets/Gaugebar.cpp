@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -13,15 +12,14 @@
 namespace {
 
 constexpr int kTickMs = 10;
-constexpr double kGlideFraction = 15.0;   // each tick covers 1/15 of what remains
+constexpr double kGlideFraction = 15.0;  // each tick covers 1/15 of what remains
 constexpr double kEpsilon = 0.000001;
 constexpr int kTextMargin = 2;
-constexpr int kMaxWakeTicks = 100000;    // bounds the look-ahead of one wake-up
+constexpr int kMaxWakeTicks = 100000;  // bounds the look-ahead of one wake-up
 
 // One tick of the glide: `value` covers a fifteenth of what remains to
 // `target`. Returns true when it has arrived.
-bool GlideStep(double& value, double target)
-{
+bool GlideStep(double& value, double target) {
     const double gap = target - value;
     if (!(std::fabs(gap) > kEpsilon)) {
         value = target;
@@ -34,22 +32,19 @@ bool GlideStep(double& value, double target)
 
 }  // namespace
 
-TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent)
-{
+TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent) {
     resize(150, 17);
     FAnimationTimer.setSingleShot(true);
     FAnimationTimer.setTimerType(Qt::PreciseTimer);
     connect(&FAnimationTimer, &QTimer::timeout, this, &TGaugeBar::AnimationWake);
 }
 
-double TGaugeBar::Clamp(double value) const
-{
+double TGaugeBar::Clamp(double value) const {
     // In this order a NaN comes out as Minimum.
     return std::min(FMaximum, std::max(FMinimum, value));
 }
 
-void TGaugeBar::SetPosition(double value)
-{
+void TGaugeBar::SetPosition(double value) {
     FTargetValue = Clamp(value);
     if (FProgressAnimation) {
         FGlidePending = true;
@@ -63,77 +58,61 @@ void TGaugeBar::SetPosition(double value)
     update();
 }
 
-void TGaugeBar::SetMaximum(double value)
-{
-    if (value == FMaximum || std::isnan(value))
-        return;
+void TGaugeBar::SetMaximum(double value) {
+    if (value == FMaximum || std::isnan(value)) return;
     FMaximum = value;
     // Only a lower maximum moves the value; a raised one leaves an earlier
     // clamp in place. A target below the new maximum is kept.
-    if (FTargetValue > value || FDisplayedValue > value)
-        SetPosition(std::min(FTargetValue, value));
+    if (FTargetValue > value || FDisplayedValue > value) SetPosition(std::min(FTargetValue, value));
     update();
 }
 
-void TGaugeBar::SetMinimum(double value)
-{
-    if (value == FMinimum || std::isnan(value))
-        return;
+void TGaugeBar::SetMinimum(double value) {
+    if (value == FMinimum || std::isnan(value)) return;
     FMinimum = value;
-    if (FTargetValue < value || FDisplayedValue < value)
-        SetPosition(std::max(FTargetValue, value));
+    if (FTargetValue < value || FDisplayedValue < value) SetPosition(std::max(FTargetValue, value));
     update();
 }
 
-bool TGaugeBar::Gliding() const
-{
+bool TGaugeBar::Gliding() const {
     return (FProgressAnimation && FGlidePending) || FDisplayedValue != FTargetValue;
 }
 
-bool TGaugeBar::Tick()
-{
-    if (!Gliding())
-        return false;
-    if (GlideStep(FDisplayedValue, FTargetValue))
-        FGlidePending = false;
+bool TGaugeBar::Tick() {
+    if (!Gliding()) return false;
+    if (GlideStep(FDisplayedValue, FTargetValue)) FGlidePending = false;
     return true;
 }
 
-void TGaugeBar::AnimationTick()
-{
+void TGaugeBar::AnimationTick() {
     if (!Tick()) {
         FAnimationTimer.stop();
         return;
     }
-    if (!Gliding())
-        FAnimationTimer.stop();   // at rest: no more wake-ups
+    if (!Gliding()) FAnimationTimer.stop();  // at rest: no more wake-ups
     emit OnPositionChanged(FDisplayedValue);
     update();
 }
 
-void TGaugeBar::AnimationWake()
-{
+void TGaugeBar::AnimationWake() {
     // The ticks since the last wake-up, all at once: none of them changed
     // the picture.
     bool moved = false;
-    for (int i = 0; i < FWakeTicks; ++i)
-        moved = Tick() || moved;
-    if (Gliding())
-        ScheduleWake();
+    for (int i = 0; i < FWakeTicks; ++i) moved = Tick() || moved;
+    if (Gliding()) ScheduleWake();
     if (moved) {
         emit OnPositionChanged(FDisplayedValue);
         update();
     }
 }
 
-TGaugeBar::TPicture TGaugeBar::PictureAt(double value) const
-{
+TGaugeBar::TPicture TGaugeBar::PictureAt(double value) const {
     const int innerWidth = std::max(0, width() - 2);
-    return {FillWidthAt(value, innerWidth), FAppearance.ValueVisible ? ValueTextAt(value) : QString()};
+    return {FillWidthAt(value, innerWidth),
+            FAppearance.ValueVisible ? ValueTextAt(value) : QString()};
 }
 
-void TGaugeBar::ScheduleWake()
-{
+void TGaugeBar::ScheduleWake() {
     // The glide moves every 10 ms, but most ticks draw the same pixels and
     // the same text as the one before. Wake up only at the next tick that
     // changes the picture: the pictures drawn are the same, tick for tick,
@@ -155,21 +134,16 @@ void TGaugeBar::ScheduleWake()
         FGlidePending = false;
         const bool moved = FDisplayedValue != FTargetValue;
         FDisplayedValue = FTargetValue;
-        if (moved)
-            emit OnPositionChanged(FDisplayedValue);
+        if (moved) emit OnPositionChanged(FDisplayedValue);
         return;
     }
     FWakeTicks = ticks;
     FAnimationTimer.start(ticks * kTickMs);
 }
 
-QString TGaugeBar::ValueText() const
-{
-    return ValueTextAt(FDisplayedValue);
-}
+QString TGaugeBar::ValueText() const { return ValueTextAt(FDisplayedValue); }
 
-QString TGaugeBar::ValueTextAt(double displayed) const
-{
+QString TGaugeBar::ValueTextAt(double displayed) const {
     double value = Clamp(displayed);
     if (FAppearance.ValueType == vtPercentage) {
         const double range = FMaximum - FMinimum;
@@ -178,10 +152,9 @@ QString TGaugeBar::ValueTextAt(double displayed) const
     return FormatGaugeValue(FAppearance.ValueFormat, value);
 }
 
-void TGaugeBar::ApplyMonitorLook()
-{
+void TGaugeBar::ApplyMonitorLook() {
     FAppearance.BackgroundColor = QColor(175, 210, 255);
-    FAppearance.BorderColor = QColor(192, 192, 192);   // silver
+    FAppearance.BorderColor = QColor(192, 192, 192);  // silver
     FAppearance.ProgressColor = QColor(255, 0, 0);
     FAppearance.ProgressColorTo = QColor(255, 0, 0);
     FAppearance.GradientMirror = true;
@@ -197,41 +170,41 @@ void TGaugeBar::ApplyMonitorLook()
     update();
 }
 
-int TGaugeBar::FillWidth(int innerWidth) const
-{
-    return FillWidthAt(FDisplayedValue, innerWidth);
-}
+int TGaugeBar::FillWidth(int innerWidth) const { return FillWidthAt(FDisplayedValue, innerWidth); }
 
-int TGaugeBar::FillWidthAt(double value, int innerWidth) const
-{
-    if (!(FMaximum > FMinimum))
-        return 0;
+int TGaugeBar::FillWidthAt(double value, int innerWidth) const {
+    if (!(FMaximum > FMinimum)) return 0;
     const double fraction = (value - FMinimum) / (FMaximum - FMinimum);
-    if (!(fraction > 0))
-        return 0;
-    if (fraction >= 1)
-        return innerWidth;
+    if (!(fraction > 0)) return 0;
+    if (fraction >= 1) return innerWidth;
     return static_cast<int>(fraction * innerWidth);
 }
 
-QRect TGaugeBar::ValueRect(const QRect& inner, int fillWidth) const
-{
+QRect TGaugeBar::ValueRect(const QRect& inner, int fillWidth) const {
     const int textWidth = QFontMetrics(FAppearance.Font, this).horizontalAdvance(ValueText());
     const int left = inner.left() + kTextMargin;
     int x = inner.left() + (inner.width() - textWidth) / 2;
     switch (FAppearance.ValuePosition) {
-    case vpLeft: x = left; break;
-    case vpRight: x = inner.right() + 1 - kTextMargin - textWidth; break;
-    case vpProgressCenter: x = std::max(left, inner.left() + (fillWidth - textWidth) / 2); break;
-    case vpProgressRight: x = std::max(left, inner.left() + fillWidth - kTextMargin - textWidth); break;
-    case vpCenter:
-    case vpCustom: break;
+        case vpLeft:
+            x = left;
+            break;
+        case vpRight:
+            x = inner.right() + 1 - kTextMargin - textWidth;
+            break;
+        case vpProgressCenter:
+            x = std::max(left, inner.left() + (fillWidth - textWidth) / 2);
+            break;
+        case vpProgressRight:
+            x = std::max(left, inner.left() + fillWidth - kTextMargin - textWidth);
+            break;
+        case vpCenter:
+        case vpCustom:
+            break;
     }
     return {x, inner.top(), textWidth, inner.height()};
 }
 
-void TGaugeBar::paintEvent(QPaintEvent* /*event*/)
-{
+void TGaugeBar::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const qreal radius = FAppearance.Rounding;
     painter.setPen(FAppearance.BorderColor);
@@ -245,15 +218,13 @@ void TGaugeBar::paintEvent(QPaintEvent* /*event*/)
         QLinearGradient gradient(fill.topLeft(), fill.bottomLeft());
         gradient.setColorAt(0, FAppearance.ProgressColor);
         gradient.setColorAt(FAppearance.GradientMirror ? 0.5 : 1, FAppearance.ProgressColorTo);
-        if (FAppearance.GradientMirror)
-            gradient.setColorAt(1, FAppearance.ProgressColor);
+        if (FAppearance.GradientMirror) gradient.setColorAt(1, FAppearance.ProgressColor);
         painter.setPen(FAppearance.ProgressBorderColor);
         painter.setBrush(gradient);
         painter.drawRoundedRect(fill.adjusted(0, 0, -1, -1), radius, radius);
     }
 
-    if (!FAppearance.ValueVisible)
-        return;
+    if (!FAppearance.ValueVisible) return;
     const QRect textRect = ValueRect(inner, fillWidth);
     const bool overFill = inner.left() + fillWidth > textRect.center().x();
     painter.setFont(overFill ? FAppearance.ProgressFont : FAppearance.Font);

@@ -15,8 +15,8 @@ struct TGaugeAppearance {
     bool ValueVisible = false;
     QString ValueFormat = QStringLiteral("%.0f%%");
     TValueType ValueType = vtAbsolute;
-    TValuePosition ValuePosition = vpCenter;   // vpCustom draws as vpCenter
-    QFont Font, ProgressFont;                  // ProgressFont once the fill passes the text's middle
+    TValuePosition ValuePosition = vpCenter;  // vpCustom draws as vpCenter
+    QFont Font, ProgressFont;                 // ProgressFont once the fill passes the text's middle
     QColor FontColor = Qt::black, ProgressFontColor = Qt::black;
     QColor BackgroundColor = QColor(240, 240, 240), BorderColor = QColor(160, 160, 160);
     // The fill runs from ProgressColor at the top to ProgressColorTo at the
@@ -24,7 +24,7 @@ struct TGaugeAppearance {
     QColor ProgressColor = QColor(0, 120, 215), ProgressColorTo = QColor(0, 120, 215);
     QColor ProgressBorderColor = QColor(0, 90, 160);
     bool GradientMirror = false;
-    int Rounding = 0;   // corner radius in pixels
+    int Rounding = 0;  // corner radius in pixels
 };
 
 class TGaugeBar : public QWidget {
@@ -93,7 +93,7 @@ private:
     bool FProgressAnimation = true;
     bool FGlowAnimation = true;
     bool FGlidePending = false;
-    int FWakeTicks = 1;   // glide ticks the timer's next wake-up stands for
+    int FWakeTicks = 1;  // glide ticks the timer's next wake-up stands for
     TGaugeAppearance FAppearance;
     QTimer FAnimationTimer;
 };

@@ -2,13 +2,9 @@
 
 THtmlLabel::THtmlLabel(QWidget* parent) : TMarkupLabel(false, parent) {}
 
-void THtmlLabel::SetCaption(const QString& text)
-{
+void THtmlLabel::SetCaption(const QString& text) {
     FCaption = text;
     Changed();
 }
 
-QByteArray THtmlLabel::LayoutText() const
-{
-    return CutText(FCaption.toLocal8Bit(), kCaptionLimit);
-}
+QByteArray THtmlLabel::LayoutText() const { return CutText(FCaption.toLocal8Bit(), kCaptionLimit); }

@@ -2,14 +2,12 @@
 
 TLargeHtmlLabel::TLargeHtmlLabel(QWidget* parent) : TMarkupLabel(true, parent) {}
 
-void TLargeHtmlLabel::SetLines(const QStringList& lines)
-{
+void TLargeHtmlLabel::SetLines(const QStringList& lines) {
     FLines = lines;
     Changed();
 }
 
-void TLargeHtmlLabel::SetParentBackground(bool value)
-{
+void TLargeHtmlLabel::SetParentBackground(bool value) {
     FParentBackground = value;
     update();
 }

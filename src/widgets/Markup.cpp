@@ -10,55 +10,43 @@ namespace {
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The C locale's white space; bytes from 128 up never are.
-bool IsWhiteSpace(char c)
-{
+bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool StartsWithTag(const QByteArray& text, qsizetype at, std::string_view tag)
-{
-    if (text.size() - at < static_cast<qsizetype>(tag.size()))
-        return false;
+bool StartsWithTag(const QByteArray& text, qsizetype at, std::string_view tag) {
+    if (text.size() - at < static_cast<qsizetype>(tag.size())) return false;
     for (std::size_t i = 0; i < tag.size(); ++i)
-        if (AsciiLower(text[at + static_cast<qsizetype>(i)]) != tag[i])
-            return false;
+        if (AsciiLower(text[at + static_cast<qsizetype>(i)]) != tag[i]) return false;
     return true;
 }
 
 }  // namespace
 
-QByteArray CutText(const QByteArray& text, qsizetype limit)
-{
-    if (text.size() <= limit)
-        return text;
+QByteArray CutText(const QByteArray& text, qsizetype limit) {
+    if (text.size() <= limit) return text;
     // Back off over at most three continuation bytes, so that a character
     // of the locale's UTF-8 is dropped whole rather than drawn broken.
     qsizetype end = limit;
-    for (int i = 0; i < 3 && end > 0 && IsContinuationByte(text[end]); ++i)
-        --end;
-    if (IsContinuationByte(text[end]))
-        end = limit;  // not UTF-8 after all: cut at the byte limit
+    for (int i = 0; i < 3 && end > 0 && IsContinuationByte(text[end]); ++i) --end;
+    if (IsContinuationByte(text[end])) end = limit;  // not UTF-8 after all: cut at the byte limit
     return text.left(end);
 }
 
-QByteArray JoinLines(const QStringList& lines, qsizetype limit)
-{
+QByteArray JoinLines(const QStringList& lines, qsizetype limit) {
     QByteArray joined;
     for (const QString& line : lines) {
-        if (!joined.isEmpty() && !IsWhiteSpace(joined.back()))
-            joined.append(' ');
+        if (!joined.isEmpty() && !IsWhiteSpace(joined.back())) joined.append(' ');
         joined.append(line.toLocal8Bit());
-        if (joined.size() >= limit)
-            return CutText(joined, limit);
+        if (joined.size() >= limit) return CutText(joined, limit);
     }
     return joined;
 }
 
 void TMarkup::ProcessCaption(TMarkupCanvas& canvas, const QByteArray& text, const QFont& font,
-                             const QColor& color)
-{
+                             const QColor& color) {
     FCanvas = &canvas;
     FFont = font;
     FColor = color;
@@ -79,8 +67,7 @@ void TMarkup::ProcessCaption(TMarkupCanvas& canvas, const QByteArray& text, cons
             DumpText();
             DumpSpace();
         } else {
-            if (FWord.size() >= kRunLimit)
-                DumpText();
+            if (FWord.size() >= kRunLimit) DumpText();
             FWord.append(text[at]);
         }
         ++at;
@@ -89,20 +76,25 @@ void TMarkup::ProcessCaption(TMarkupCanvas& canvas, const QByteArray& text, cons
     FCanvas = nullptr;
 }
 
-qsizetype TMarkup::DoTag(const QByteArray& text, qsizetype at)
-{
+qsizetype TMarkup::DoTag(const QByteArray& text, qsizetype at) {
     // Compared in this order; the first that matches wins.
     static constexpr std::array<std::pair<std::string_view, TTag>, 14> kTags{{
-        {"<p>", TTag::Paragraph},       {"<br>", TTag::Break},
-        {"<hyper>", TTag::HyperOn},     {"</hyper>", TTag::HyperOff},
-        {"<b>", TTag::BoldOn},          {"</b>", TTag::BoldOff},
-        {"<u>", TTag::UnderlineOn},     {"</u>", TTag::UnderlineOff},
-        {"<i>", TTag::ItalicOn},        {"</i>", TTag::ItalicOff},
-        {"<strike>", TTag::StrikeOn},   {"</strike>", TTag::StrikeOff},
-        {"<blue>", TTag::BlueOn},       {"</blue>", TTag::BlueOff},
+        {"<p>", TTag::Paragraph},
+        {"<br>", TTag::Break},
+        {"<hyper>", TTag::HyperOn},
+        {"</hyper>", TTag::HyperOff},
+        {"<b>", TTag::BoldOn},
+        {"</b>", TTag::BoldOff},
+        {"<u>", TTag::UnderlineOn},
+        {"</u>", TTag::UnderlineOff},
+        {"<i>", TTag::ItalicOn},
+        {"</i>", TTag::ItalicOff},
+        {"<strike>", TTag::StrikeOn},
+        {"</strike>", TTag::StrikeOff},
+        {"<blue>", TTag::BlueOn},
+        {"</blue>", TTag::BlueOff},
     }};
-    if (text[at] != '<')
-        return 0;
+    if (text[at] != '<') return 0;
     for (const auto& [name, tag] : kTags) {
         const bool lineTag = tag == TTag::Paragraph || tag == TTag::Break;
         if ((LineTags || !lineTag) && StartsWithTag(text, at, name)) {
@@ -113,67 +105,80 @@ qsizetype TMarkup::DoTag(const QByteArray& text, qsizetype at)
     return 0;
 }
 
-void TMarkup::Act(TTag tag)
-{
+void TMarkup::Act(TTag tag) {
     DumpText();
     switch (tag) {
-    case TTag::Paragraph: NewLine(2); break;
-    case TTag::Break: NewLine(1); break;
-    case TTag::HyperOn:
-        FRemembered = FColor;
-        FColor = QColor(0, 0, 255);
-        FFont.setUnderline(true);
-        break;
-    case TTag::HyperOff:
-        FColor = FRemembered;
-        FFont.setUnderline(false);
-        break;
-    case TTag::BoldOn: FFont.setBold(true); break;
-    case TTag::BoldOff: FFont.setBold(false); break;
-    case TTag::UnderlineOn: FFont.setUnderline(true); break;
-    case TTag::UnderlineOff: FFont.setUnderline(false); break;
-    case TTag::ItalicOn: FFont.setItalic(true); break;
-    case TTag::ItalicOff: FFont.setItalic(false); break;
-    case TTag::StrikeOn: FFont.setStrikeOut(true); break;
-    case TTag::StrikeOff: FFont.setStrikeOut(false); break;
-    case TTag::BlueOn:
-        FRemembered = FColor;
-        FColor = QColor(0, 0, 255);
-        break;
-    case TTag::BlueOff: FColor = FRemembered; break;
+        case TTag::Paragraph:
+            NewLine(2);
+            break;
+        case TTag::Break:
+            NewLine(1);
+            break;
+        case TTag::HyperOn:
+            FRemembered = FColor;
+            FColor = QColor(0, 0, 255);
+            FFont.setUnderline(true);
+            break;
+        case TTag::HyperOff:
+            FColor = FRemembered;
+            FFont.setUnderline(false);
+            break;
+        case TTag::BoldOn:
+            FFont.setBold(true);
+            break;
+        case TTag::BoldOff:
+            FFont.setBold(false);
+            break;
+        case TTag::UnderlineOn:
+            FFont.setUnderline(true);
+            break;
+        case TTag::UnderlineOff:
+            FFont.setUnderline(false);
+            break;
+        case TTag::ItalicOn:
+            FFont.setItalic(true);
+            break;
+        case TTag::ItalicOff:
+            FFont.setItalic(false);
+            break;
+        case TTag::StrikeOn:
+            FFont.setStrikeOut(true);
+            break;
+        case TTag::StrikeOff:
+            FFont.setStrikeOut(false);
+            break;
+        case TTag::BlueOn:
+            FRemembered = FColor;
+            FColor = QColor(0, 0, 255);
+            break;
+        case TTag::BlueOff:
+            FColor = FRemembered;
+            break;
     }
 }
 
-void TMarkup::NewLine(int lineSteps)
-{
+void TMarkup::NewLine(int lineSteps) {
     FPen.setX(FOrigin.x());
     FPen.ry() += lineSteps * FLineHeight;
 }
 
-void TMarkup::DumpText()
-{
-    if (FWord.isEmpty() || FCanvas == nullptr)
-        return;
+void TMarkup::DumpText() {
+    if (FWord.isEmpty() || FCanvas == nullptr) return;
     const QSize extent = FCanvas->Measure(FWord, FFont);
     // Whether the line is still empty is not asked: a run wider than the
     // control moves down all the same.
-    if (WordWrap != 0 && FPen.x() + extent.width() > Width)
-        NewLine(1);
-    if (FDrawing != 0)
-        FCanvas->Draw(FPen, FWord, FFont, FColor);
+    if (WordWrap != 0 && FPen.x() + extent.width() > Width) NewLine(1);
+    if (FDrawing != 0) FCanvas->Draw(FPen, FWord, FFont, FColor);
     FPen.rx() += extent.width();
     FExtentWidth += extent.width();
     FLineHeight = std::max(FLineHeight, extent.height());
     FWord.clear();
 }
 
-void TMarkup::DumpSpace()
-{
-    if (FPen.x() == FOrigin.x() || FCanvas == nullptr)
-        return;
+void TMarkup::DumpSpace() {
+    if (FPen.x() == FOrigin.x() || FCanvas == nullptr) return;
     static const QByteArray kSpace(" ");
-    if (FDrawing != 0)
-        FCanvas->Draw(FPen, kSpace, FFont, FColor);
+    if (FDrawing != 0) FCanvas->Draw(FPen, kSpace, FFont, FColor);
     const int width = FCanvas->Measure(kSpace, FFont).width();
     FPen.rx() += width;
     // Placed spaces count toward the extent, so that centred and
@@ -181,8 +186,7 @@ void TMarkup::DumpSpace()
     FExtentWidth += width;
 }
 
-void TMarkup::Align(TAlignment alignment, int width)
-{
+void TMarkup::Align(TAlignment alignment, int width) {
     int x = 0;
     if (alignment == taRightJustify)
         x = width - FExtentWidth;

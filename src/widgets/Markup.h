@@ -38,21 +38,35 @@ public:
 
     // Settings a pass reads.
     int WordWrap = 0;
-    int Width = 0;           // the control's width, for the wrap test
-    bool LineTags = false;   // "<p>" and "<br>" are tags
+    int Width = 0;          // the control's width, for the wrap test
+    bool LineTags = false;  // "<p>" and "<br>" are tags
 
     QPoint FPen;
     QPoint FOrigin;
     int FExtentWidth = 0;
     int FLineHeight = 0;
-    QByteArray FWord;        // the run being gathered, at most kRunLimit bytes
+    QByteArray FWord;  // the run being gathered, at most kRunLimit bytes
     int FDrawing = 0;
 
     qsizetype FWordEnd() const { return FWord.size(); }
 
 private:
-    enum class TTag { Paragraph, Break, HyperOn, HyperOff, BoldOn, BoldOff, UnderlineOn,
-                      UnderlineOff, ItalicOn, ItalicOff, StrikeOn, StrikeOff, BlueOn, BlueOff };
+    enum class TTag {
+        Paragraph,
+        Break,
+        HyperOn,
+        HyperOff,
+        BoldOn,
+        BoldOff,
+        UnderlineOn,
+        UnderlineOff,
+        ItalicOn,
+        ItalicOff,
+        StrikeOn,
+        StrikeOff,
+        BlueOn,
+        BlueOff
+    };
     // Length of the tag starting at `at`, 0 when none does.
     qsizetype DoTag(const QByteArray& text, qsizetype at);
     void Act(TTag tag);

@@ -5,12 +5,9 @@
 #include <QString>
 
 TPainterCanvas::TPainterCanvas(const QPaintDevice* device, QPainter* painter)
-    : FDevice(device), FPainter(painter)
-{
-}
+    : FDevice(device), FPainter(painter) {}
 
-QSize TPainterCanvas::Measure(const QByteArray& text, const QFont& font)
-{
+QSize TPainterCanvas::Measure(const QByteArray& text, const QFont& font) {
     // The height is the font's cell, the same for every text, as runs are
     // stacked by it.
     const QFontMetrics metrics(font, FDevice);
@@ -18,10 +15,8 @@ QSize TPainterCanvas::Measure(const QByteArray& text, const QFont& font)
 }
 
 void TPainterCanvas::Draw(QPoint topLeft, const QByteArray& text, const QFont& font,
-                          const QColor& color)
-{
-    if (FPainter == nullptr)
-        return;
+                          const QColor& color) {
+    if (FPainter == nullptr) return;
     const QFontMetrics metrics(font, FDevice);
     FPainter->setFont(font);
     FPainter->setPen(color);

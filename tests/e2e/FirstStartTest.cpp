@@ -7,8 +7,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "tests/net/Child.h"
 #include "tests/gui/FakeRouter.h"
+#include "tests/net/Child.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "tests/gui/FakeRouter.h"
-#include "tests/faults/FaultRig.h"
-#include "shell/Frouterconfig.h"
-#include "widgets/Gaugebar.h"
-#include "tests/net/NetHelpers.h"
 #include "router/Routerconf.h"
+#include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
+#include "tests/faults/FaultRig.h"
+#include "tests/gui/FakeRouter.h"
+#include "tests/net/NetHelpers.h"
+#include "widgets/Gaugebar.h"
 
 namespace faults {
 namespace {

@@ -11,10 +11,10 @@
 #include <cctype>
 #include <thread>
 
-#include "tests/gui/FakeRouter.h"
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
+#include "tests/gui/FakeRouter.h"
 
 namespace faults {
 

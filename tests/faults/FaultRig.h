@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/net/Child.h"
 #include "monitor/Fciscomon.h"
 #include "tests/gui/WhenOpen.h"
+#include "tests/net/Child.h"
 
 class TFakeRouter;
 struct TCiscoInterface;

@@ -8,13 +8,13 @@
 #include <iostream>
 #include <thread>
 
-#include "tests/faults/FaultRig.h"
-#include "tests/faults/GarbageFlood.h"
-#include "widgets/Gaugebar.h"
-#include "tests/net/NetHelpers.h"
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
+#include "tests/faults/FaultRig.h"
+#include "tests/faults/GarbageFlood.h"
+#include "tests/net/NetHelpers.h"
+#include "widgets/Gaugebar.h"
 
 namespace faults {
 namespace {

@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <map>
 
-#include "tests/faults/FaultRig.h"
-#include "widgets/Gaugebar.h"
-#include "tests/net/NetHelpers.h"
 #include "router/Routerconf.h"
-#include "tests/faults/SimTwin.h"
 #include "snmp/Snmp.h"
+#include "tests/faults/FaultRig.h"
+#include "tests/faults/SimTwin.h"
+#include "tests/net/NetHelpers.h"
+#include "widgets/Gaugebar.h"
 
 namespace faults {
 namespace {

@@ -14,11 +14,11 @@
 #include <QPushButton>
 #include <random>
 
-#include "tests/net/Child.h"
-#include "tests/gui/FakeRouter.h"
-#include "tests/faults/FaultRig.h"
-#include "shell/Frouterconfig.h"
 #include "router/Routerconf.h"
+#include "shell/Frouterconfig.h"
+#include "tests/faults/FaultRig.h"
+#include "tests/gui/FakeRouter.h"
+#include "tests/net/Child.h"
 
 namespace faults {
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "asn1/Asn1.h"
-#include "tests/unit/Asn1Normalise.h"
 #include "snmp/Snmp.h"
+#include "tests/unit/Asn1Normalise.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ namespace {
     std::abort();
 }
 
-#define EXPECT(condition) \
-    do {                  \
+#define EXPECT(condition)                               \
+    do {                                                \
         if (!(condition)) Broken(#condition, __LINE__); \
     } while (0)
 
@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::size_t m = again.node->Encode(reencoded);
     EXPECT(m == first.reply->Encode(encoded));
-    EXPECT(std::equal(reencoded.begin(), reencoded.begin() + static_cast<long>(m), encoded.begin()));
+    EXPECT(
+        std::equal(reencoded.begin(), reencoded.begin() + static_cast<long>(m), encoded.begin()));
 
     // The reply holds the same, but for the value of a negative INTEGER.
     TSnmpValue second = Reply(std::move(again.node));

@@ -11,7 +11,9 @@
 
 namespace {
 
-const TAsn1Sequence* List(const TAsn1Base* node) { return dynamic_cast<const TAsn1Sequence*>(node); }
+const TAsn1Sequence* List(const TAsn1Base* node) {
+    return dynamic_cast<const TAsn1Sequence*>(node);
+}
 
 // Reads community, request-id and OID out of a GetRequest; false when the
 // datagram is not one.
@@ -24,7 +26,8 @@ bool ParseRequest(std::span<const std::uint8_t> octets, TFakeRequest& request) {
     if (community == nullptr || pdu == nullptr || pdu->Count() != 4) return false;
     const auto* id = dynamic_cast<const TAsn1Integer*>(pdu->Child(0));
     const TAsn1Sequence* bindings = List(pdu->Child(3));
-    const TAsn1Sequence* binding = bindings && bindings->Count() == 1 ? List(bindings->Child(0)) : nullptr;
+    const TAsn1Sequence* binding =
+        bindings && bindings->Count() == 1 ? List(bindings->Child(0)) : nullptr;
     const auto* oid = binding ? dynamic_cast<const TAsn1Object*>(binding->Child(0)) : nullptr;
     if (id == nullptr || oid == nullptr) return false;
     request.community = community->data;
@@ -54,7 +57,9 @@ TFakeRouter::~TFakeRouter() {
 }
 
 void TFakeRouter::SetInteger(const std::string& oid, std::uint32_t value, std::uint8_t type) {
-    values_[oid] = [value, type] { return std::make_unique<TAsn1Integer>(static_cast<std::int32_t>(value), type); };
+    values_[oid] = [value, type] {
+        return std::make_unique<TAsn1Integer>(static_cast<std::int32_t>(value), type);
+    };
 }
 
 void TFakeRouter::SetText(const std::string& oid, const std::string& text) {
@@ -68,7 +73,8 @@ int TFakeRouter::Serve(int waitMs) {
         std::array<std::uint8_t, 4096> buffer{};
         sockaddr_in from{};
         socklen_t size = sizeof from;
-        ssize_t n = ::recvfrom(socket_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &size);
+        ssize_t n = ::recvfrom(socket_, buffer.data(), buffer.size(), 0,
+                               reinterpret_cast<sockaddr*>(&from), &size);
         if (n <= 0) break;
         ++count;
         TFakeRequest request;

@@ -2,11 +2,10 @@
 // runs only while gliding, and the value text.
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QImage>
 #include <QTimer>
-
 #include <cmath>
 #include <vector>
 
@@ -19,15 +18,13 @@ public:
     int paints = 0;
 
 protected:
-    void paintEvent(QPaintEvent* event) override
-    {
+    void paintEvent(QPaintEvent* event) override {
         ++paints;
         TGaugeBar::paintEvent(event);
     }
 };
 
-TEST(GaugeBar, Defaults)
-{
+TEST(GaugeBar, Defaults) {
     TGaugeBar bar;
     EXPECT_EQ(bar.size(), QSize(150, 17));
     EXPECT_EQ(bar.Minimum(), 0);
@@ -43,13 +40,12 @@ TEST(GaugeBar, Defaults)
     EXPECT_FALSE(bar.AnimationRunning());
 }
 
-TEST(GaugeBar, PositionIsClampedToTheRange)
-{
+TEST(GaugeBar, PositionIsClampedToTheRange) {
     struct {
         double written;
         double stored;
-    } const cases[] = {{37, 37}, {250, 100}, {-5, 0}, {100, 100}, {std::nan(""), 0},
-                       {INFINITY, 100}, {-INFINITY, 0}};
+    } const cases[] = {{37, 37},          {250, 100},      {-5, 0},       {100, 100},
+                       {std::nan(""), 0}, {INFINITY, 100}, {-INFINITY, 0}};
     for (const auto& c : cases) {
         TGaugeBar bar;
         bar.SetProgressAnimation(false);
@@ -59,8 +55,7 @@ TEST(GaugeBar, PositionIsClampedToTheRange)
     }
 }
 
-TEST(GaugeBar, RaisingMaximumKeepsAnEarlierClamp)
-{
+TEST(GaugeBar, RaisingMaximumKeepsAnEarlierClamp) {
     TGaugeBar bar;
     bar.SetProgressAnimation(false);
     bar.Appearance().ValueFormat = "%.0f pps";
@@ -73,8 +68,7 @@ TEST(GaugeBar, RaisingMaximumKeepsAnEarlierClamp)
     EXPECT_EQ(bar.ValueText(), "250 pps");
 }
 
-TEST(GaugeBar, LoweringMaximumBringsTheValueDown)
-{
+TEST(GaugeBar, LoweringMaximumBringsTheValueDown) {
     TGaugeBar bar;
     bar.SetProgressAnimation(false);
     std::vector<double> changes;
@@ -83,15 +77,14 @@ TEST(GaugeBar, LoweringMaximumBringsTheValueDown)
     bar.SetMaximum(50);
     EXPECT_EQ(bar.Position(), 50);
     EXPECT_EQ(changes, (std::vector<double>{80, 50}));
-    bar.SetMaximum(90);   // a target below the maximum is kept
+    bar.SetMaximum(90);  // a target below the maximum is kept
     bar.SetPosition(20);
     bar.SetMaximum(60);
     EXPECT_EQ(bar.Position(), 20);
 
     TGaugeBar animated;
     animated.SetPosition(80);
-    while (animated.AnimationRunning())
-        animated.AnimationTick();
+    while (animated.AnimationRunning()) animated.AnimationTick();
     animated.SetMaximum(50);
     EXPECT_EQ(animated.TargetValue(), 50);
     // A value above the new maximum already draws as a full bar, and its text
@@ -100,8 +93,7 @@ TEST(GaugeBar, LoweringMaximumBringsTheValueDown)
     EXPECT_FALSE(animated.AnimationRunning());
 }
 
-TEST(GaugeBar, RaisingMinimumBringsTheValueUp)
-{
+TEST(GaugeBar, RaisingMinimumBringsTheValueUp) {
     TGaugeBar bar;
     bar.SetProgressAnimation(false);
     bar.SetPosition(10);
@@ -111,8 +103,7 @@ TEST(GaugeBar, RaisingMinimumBringsTheValueUp)
     EXPECT_EQ(bar.Position(), 30);
 }
 
-TEST(GaugeBar, SameMaximumDoesNotRepaint)
-{
+TEST(GaugeBar, SameMaximumDoesNotRepaint) {
     TCountingBar bar;
     bar.show();
     QCoreApplication::processEvents();
@@ -125,8 +116,7 @@ TEST(GaugeBar, SameMaximumDoesNotRepaint)
     EXPECT_EQ(bar.paints, paints + 1);
 }
 
-TEST(GaugeBar, GlidesAFifteenthOfTheRestPerTick)
-{
+TEST(GaugeBar, GlidesAFifteenthOfTheRestPerTick) {
     TGaugeBar bar;
     bar.SetMaximum(1000);
     std::vector<double> changes;
@@ -146,8 +136,7 @@ TEST(GaugeBar, GlidesAFifteenthOfTheRestPerTick)
         EXPECT_DOUBLE_EQ(bar.DisplayedValue(), expected);
         EXPECT_EQ(bar.ValueText(), text);
     }
-    for (int tick = 5; tick < 100; ++tick)
-        bar.AnimationTick();
+    for (int tick = 5; tick < 100; ++tick) bar.AnimationTick();
     // All but about a thousandth of the way in one second.
     EXPECT_NEAR(bar.DisplayedValue(), 150 * (1 - std::pow(14.0 / 15.0, 100)), 1e-9);
     EXPECT_GT(bar.DisplayedValue(), 149.8);
@@ -164,8 +153,7 @@ TEST(GaugeBar, GlidesAFifteenthOfTheRestPerTick)
     EXPECT_EQ(changes.back(), 150);
 }
 
-TEST(GaugeBar, GlidesDownToo)
-{
+TEST(GaugeBar, GlidesDownToo) {
     TGaugeBar bar;
     bar.SetProgressAnimation(false);
     bar.SetPosition(90);
@@ -175,21 +163,20 @@ TEST(GaugeBar, GlidesDownToo)
     EXPECT_DOUBLE_EQ(bar.DisplayedValue(), 86);
 }
 
-TEST(GaugeBar, TimerRunsOnlyWhileGliding)
-{
+TEST(GaugeBar, TimerRunsOnlyWhileGliding) {
     TGaugeBar bar;
     EXPECT_FALSE(bar.AnimationRunning());
     int changes = 0;
     QObject::connect(&bar, &TGaugeBar::OnPositionChanged, [&](double) { ++changes; });
 
-    bar.AnimationTick();   // an idle tick does nothing
+    bar.AnimationTick();  // an idle tick does nothing
     EXPECT_EQ(changes, 0);
     EXPECT_FALSE(bar.AnimationRunning());
 
-    bar.SetPosition(0);   // same value: nothing to draw, no wake-up
+    bar.SetPosition(0);  // same value: nothing to draw, no wake-up
     EXPECT_FALSE(bar.AnimationRunning());
     EXPECT_EQ(changes, 0);
-    bar.SetPosition(0.00001);   // a change too small to see: none either
+    bar.SetPosition(0.00001);  // a change too small to see: none either
     EXPECT_FALSE(bar.AnimationRunning());
     EXPECT_EQ(bar.DisplayedValue(), 0.00001);
 
@@ -199,14 +186,12 @@ TEST(GaugeBar, TimerRunsOnlyWhileGliding)
     EXPECT_EQ(bar.Position(), 40);
 }
 
-TEST(GaugeBar, RealTimerEndsTheGlide)
-{
+TEST(GaugeBar, RealTimerEndsTheGlide) {
     TGaugeBar bar;
-    bar.SetPosition(3);   // a few pixels of fill
+    bar.SetPosition(3);  // a few pixels of fill
     QEventLoop loop;
     QObject::connect(&bar, &TGaugeBar::OnPositionChanged, [&](double) {
-        if (!bar.AnimationRunning())
-            loop.quit();
+        if (!bar.AnimationRunning()) loop.quit();
     });
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     loop.exec();
@@ -214,8 +199,7 @@ TEST(GaugeBar, RealTimerEndsTheGlide)
     EXPECT_EQ(bar.DisplayedValue(), 3);
 }
 
-TEST(GaugeBar, ValueText)
-{
+TEST(GaugeBar, ValueText) {
     struct {
         const char* format;
         TValueType type;
@@ -243,8 +227,7 @@ TEST(GaugeBar, ValueText)
     }
 }
 
-TEST(GaugeBar, HostileFormatsPaint)
-{
+TEST(GaugeBar, HostileFormatsPaint) {
     for (const QString& format : {QString("%s"), QString("%d%n"), QString("%*f"),
                                   QString(2000, '%'), QString(2000, 'x') + "%f"}) {
         TGaugeBar bar;
@@ -257,8 +240,7 @@ TEST(GaugeBar, HostileFormatsPaint)
     }
 }
 
-TEST(GaugeBar, MonitorLookFillsInProportion)
-{
+TEST(GaugeBar, MonitorLookFillsInProportion) {
     struct {
         double position;
         QColor at10, at120;
@@ -289,15 +271,13 @@ TEST(GaugeBar, MonitorLookFillsInProportion)
 namespace {
 
 // The picture a bar shows: its pixels.
-QImage Picture(TGaugeBar& bar)
-{
+QImage Picture(TGaugeBar& bar) {
     QImage image(bar.size(), QImage::Format_ARGB32);
     bar.render(&image);
     return image;
 }
 
-TEST(GaugeBar, WakesOnlyForTicksThatChangeThePicture)
-{
+TEST(GaugeBar, WakesOnlyForTicksThatChangeThePicture) {
     // The same glide twice: one bar stepped tick by tick, one left to its
     // timer. The timer's bar must show every distinct picture of the
     // stepped one, in order, and nothing else, with far fewer wake-ups.
@@ -313,8 +293,7 @@ TEST(GaugeBar, WakesOnlyForTicksThatChangeThePicture)
         stepped.AnimationTick();
         ++ticks;
         QImage picture = Picture(stepped);
-        if (picture != expected.back())
-            expected.push_back(picture);
+        if (picture != expected.back()) expected.push_back(picture);
     }
 
     std::vector<QImage> shown = {Picture(timed)};
@@ -323,10 +302,8 @@ TEST(GaugeBar, WakesOnlyForTicksThatChangeThePicture)
     QObject::connect(&timed, &TGaugeBar::OnPositionChanged, [&](double value) {
         values.push_back(value);
         QImage picture = Picture(timed);
-        if (picture != shown.back())
-            shown.push_back(picture);
-        if (!timed.AnimationRunning())
-            loop.quit();
+        if (picture != shown.back()) shown.push_back(picture);
+        if (!timed.AnimationRunning()) loop.quit();
     });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();

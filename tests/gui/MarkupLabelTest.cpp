@@ -5,11 +5,11 @@
 #include <QCoreApplication>
 #include <QImage>
 
+#include "tests/gui/RecordingCanvas.h"
 #include "tests/unit/FixedCanvas.h"
 #include "widgets/Fonts.h"
 #include "widgets/Htmllabel.h"
 #include "widgets/Largehtmllabel.h"
-#include "tests/gui/RecordingCanvas.h"
 
 namespace {
 
@@ -19,29 +19,26 @@ public:
     int paints = 0;
 
 protected:
-    void paintEvent(QPaintEvent* event) override
-    {
+    void paintEvent(QPaintEvent* event) override {
         ++paints;
         TLabel::paintEvent(event);
     }
 };
 
-qsizetype LaidOutBytes(TMarkupLabel& label)
-{
+qsizetype LaidOutBytes(TMarkupLabel& label) {
     TFixedCanvas canvas;
     label.Layout().FDrawing = 1;
     label.ProcessCaption(canvas);
     qsizetype bytes = static_cast<qsizetype>(canvas.spaces.size());
-    for (const TDrawnText& run : canvas.runs)
-        bytes += run.text.size();
+    for (const TDrawnText& run : canvas.runs) bytes += run.text.size();
     return bytes;
 }
 
-TEST(MarkupLabel, Defaults)
-{
+TEST(MarkupLabel, Defaults) {
     THtmlLabel label;
     TLargeHtmlLabel large;
-    for (TMarkupLabel* l : {static_cast<TMarkupLabel*>(&label), static_cast<TMarkupLabel*>(&large)}) {
+    for (TMarkupLabel* l :
+         {static_cast<TMarkupLabel*>(&label), static_cast<TMarkupLabel*>(&large)}) {
         EXPECT_EQ(l->size(), QSize(30, 13));
         EXPECT_EQ(l->Alignment(), taLeftJustify);
         EXPECT_EQ(l->WordWrap(), 0);
@@ -53,14 +50,12 @@ TEST(MarkupLabel, Defaults)
     EXPECT_FALSE(large.ParentBackground());
 }
 
-TEST(MarkupLabel, FontsAreTheFormFaces)
-{
+TEST(MarkupLabel, FontsAreTheFormFaces) {
     EXPECT_EQ(QFontInfo(MonitorFont()).family(), "Tahoma");
     EXPECT_EQ(QFontInfo(DialogFont()).family(), "MS Sans Serif");
 }
 
-TEST(MarkupLabel, AutoSizeFollowsTheExtent)
-{
+TEST(MarkupLabel, AutoSizeFollowsTheExtent) {
     THtmlLabel label;
     label.setFont(MonitorFont());
     label.SetAutoSize1(1);
@@ -75,8 +70,7 @@ TEST(MarkupLabel, AutoSizeFollowsTheExtent)
     EXPECT_EQ(label.size(), QSize(0, 0));
 }
 
-TEST(MarkupLabel, AlignedTextStaysInside)
-{
+TEST(MarkupLabel, AlignedTextStaysInside) {
     for (TAlignment alignment : {taLeftJustify, taRightJustify, taCenter}) {
         THtmlLabel label;
         label.setFont(MonitorFont());
@@ -98,8 +92,7 @@ TEST(MarkupLabel, AlignedTextStaysInside)
     }
 }
 
-TEST(MarkupLabel, FontChangeMeasuresAgain)
-{
+TEST(MarkupLabel, FontChangeMeasuresAgain) {
     QWidget parent;
     parent.setFont(MonitorFont());
     THtmlLabel label(&parent);
@@ -109,7 +102,7 @@ TEST(MarkupLabel, FontChangeMeasuresAgain)
 
     QFont big = MonitorFont();
     big.setPixelSize(22);
-    parent.setFont(big);   // taken over by the label
+    parent.setFont(big);  // taken over by the label
     EXPECT_GT(label.width(), small * 3 / 2);
     EXPECT_EQ(label.height(), QFontMetrics(big).height());
 
@@ -117,8 +110,7 @@ TEST(MarkupLabel, FontChangeMeasuresAgain)
     EXPECT_EQ(label.width(), small);
 }
 
-TEST(MarkupLabel, SettersRepaintAtOnce)
-{
+TEST(MarkupLabel, SettersRepaintAtOnce) {
     TCountingLabel<THtmlLabel> label;
     label.show();
     QCoreApplication::processEvents();
@@ -131,23 +123,20 @@ TEST(MarkupLabel, SettersRepaintAtOnce)
     EXPECT_EQ(label.paints, before + 4);
 }
 
-TEST(MarkupLabel, CaptionIsCutAtItsLimit)
-{
+TEST(MarkupLabel, CaptionIsCutAtItsLimit) {
     THtmlLabel label;
     label.SetCaption(QString(5000, 'x'));
     EXPECT_EQ(LaidOutBytes(label), kCaptionLimit);
-    EXPECT_EQ(label.GetCaption().size(), 5000);   // the text itself is kept
+    EXPECT_EQ(label.GetCaption().size(), 5000);  // the text itself is kept
 }
 
-TEST(LargeHtmlLabel, JoinedTextIsCutAtItsLimit)
-{
+TEST(LargeHtmlLabel, JoinedTextIsCutAtItsLimit) {
     TLargeHtmlLabel label;
     label.SetLines(QStringList(40, QString(999, 'x')));
     EXPECT_EQ(LaidOutBytes(label), kJoinedLimit);
 }
 
-TEST(LargeHtmlLabel, LinesEditedInPlaceShowAtTheNextMeasure)
-{
+TEST(LargeHtmlLabel, LinesEditedInPlaceShowAtTheNextMeasure) {
     TCountingLabel<TLargeHtmlLabel> label;
     label.setFont(MonitorFont());
     label.show();
@@ -165,16 +154,14 @@ TEST(LargeHtmlLabel, LinesEditedInPlaceShowAtTheNextMeasure)
     EXPECT_GT(label.width(), width);
 }
 
-TEST(LargeHtmlLabel, EmptyLinesMeasureNothing)
-{
+TEST(LargeHtmlLabel, EmptyLinesMeasureNothing) {
     TLargeHtmlLabel label;
     QSize extent(-1, -1);
     label.GetExtent(&extent);
     EXPECT_EQ(extent, QSize(0, 0));
 }
 
-TEST(LargeHtmlLabel, ParentBackgroundLeavesTheFillToTheParent)
-{
+TEST(LargeHtmlLabel, ParentBackgroundLeavesTheFillToTheParent) {
     for (bool parentBackground : {false, true}) {
         QWidget parent;
         parent.resize(100, 40);

@@ -17,14 +17,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "monitor/Fciscomon.h"
+#include "router/Routerconf.h"
 #include "shell/Faboutventrel.h"
+#include "shell/Frouterconfig.h"
+#include "snmp/Snmp.h"
 #include "tests/gui/FakeRouter.h"
 #include "tests/gui/WhenOpen.h"
-#include "monitor/Fciscomon.h"
-#include "shell/Frouterconfig.h"
 #include "widgets/Gaugebar.h"
-#include "router/Routerconf.h"
-#include "snmp/Snmp.h"
 
 namespace {
 
@@ -73,7 +73,9 @@ protected:
         window->TimerPollTimer();
     }
 
-    bool Waiting() const { return window->PageControl1->currentWidget() == window->TabSheetWaiting; }
+    bool Waiting() const {
+        return window->PageControl1->currentWidget() == window->TabSheetWaiting;
+    }
 
     QTemporaryDir home;
     TFakeRouter router;
@@ -86,15 +88,37 @@ TEST_F(MonitorWindow, FirstStartShowsTheWaitingTextAndPlaceholderNames) {
     Open();
     EXPECT_TRUE(Waiting());
     ASSERT_EQ(window->ComboBoxInterface->count(), 10);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(window->ComboBoxInterface->itemText(i), QString("if%1").arg(i));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(window->ComboBoxInterface->itemText(i), QString("if%1").arg(i));
     EXPECT_EQ(window->ComboBoxInterface->currentIndex(), 6);
     EXPECT_EQ(window->windowTitle(), "Ventrel");
-    for (const char* name : {"ComboBoxInterface", "ButtonSetup", "PageControl1", "TabSheetGauges",
-                             "TabSheetWaiting", "LargeHtmlLabel1", "LabelPacketsIn", "LabelPacketsOut",
-                             "ProgressBarPPSIn", "ProgressBarPPSOut", "ProgressBarMem", "ProgressBarCpu",
-                             "Label1", "Label2", "Label3", "Label4", "TimerPoll", "TimerRequest",
-                             "File1", "Help1", "Exit1", "About1", "UsersManual1", "PopupMenuTaskbar",
-                             "OpenWindow1", "Quit1", "MainMenu1"}) {
+    for (const char* name : {"ComboBoxInterface",
+                             "ButtonSetup",
+                             "PageControl1",
+                             "TabSheetGauges",
+                             "TabSheetWaiting",
+                             "LargeHtmlLabel1",
+                             "LabelPacketsIn",
+                             "LabelPacketsOut",
+                             "ProgressBarPPSIn",
+                             "ProgressBarPPSOut",
+                             "ProgressBarMem",
+                             "ProgressBarCpu",
+                             "Label1",
+                             "Label2",
+                             "Label3",
+                             "Label4",
+                             "TimerPoll",
+                             "TimerRequest",
+                             "File1",
+                             "Help1",
+                             "Exit1",
+                             "About1",
+                             "UsersManual1",
+                             "PopupMenuTaskbar",
+                             "OpenWindow1",
+                             "Quit1",
+                             "MainMenu1"}) {
         EXPECT_NE(window->findChild<QObject*>(name), nullptr) << name;
     }
 }
@@ -182,10 +206,12 @@ TEST_F(MonitorWindow, RequestsPerTick) {
     ASSERT_EQ(router.requests.size(), 21u);
     std::vector<std::string> expected = {kCpu};
     for (std::string p : {"1", "2"}) {
-        expected.insert(expected.end(), {"1.3.6.1.4.1.9.9.48.1.1.1.2." + p, kPoolUsed + p, kPoolFree + p});
+        expected.insert(expected.end(),
+                        {"1.3.6.1.4.1.9.9.48.1.1.1.2." + p, kPoolUsed + p, kPoolFree + p});
     }
     for (int i = 0; i < 10; ++i) expected.push_back(kDescr + std::to_string(i));
-    for (const auto& counter : {kInUcast, kInNUcast, kOutUcast, kOutNUcast}) expected.push_back(counter + "6");
+    for (const auto& counter : {kInUcast, kInNUcast, kOutUcast, kOutNUcast})
+        expected.push_back(counter + "6");
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(router.requests[i].oid, expected[i]) << i;
         EXPECT_EQ(router.requests[i].requestId, static_cast<std::int32_t>(i));
@@ -215,7 +241,8 @@ TEST_F(MonitorWindow, RequestsPerTick) {
 }
 
 TEST_F(MonitorWindow, ChoosingAnInterfaceSavesAllFiveSettings) {
-    WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=kelpie\ntop=40\nleft=50\n").arg(router.port()));
+    WriteSettings(
+        QString("hostname=127.0.0.1:%1\ncommunity=kelpie\ntop=40\nleft=50\n").arg(router.port()));
     Open();
     QFile::remove(SettingsPath());
     // The same entry again: nothing is written.
@@ -259,7 +286,8 @@ TEST_F(MonitorWindow, SetupOkUsesTheNewRouterAndWaitsAgain) {
     EXPECT_TRUE(Waiting());
     EXPECT_EQ(Config->community, "walrus");
     EXPECT_EQ(Stored().value("community").toString(), "walrus");
-    EXPECT_EQ(Stored().value("hostname").toString(), QString(" 127.0.0.1 : %1 ").arg(second.port()));
+    EXPECT_EQ(Stored().value("hostname").toString(),
+              QString(" 127.0.0.1 : %1 ").arg(second.port()));
 
     window->TimerRequestTimer();
     router.requests.clear();

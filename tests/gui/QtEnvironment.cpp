@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-
 #include <memory>
 
 #include "widgets/Fonts.h"
@@ -11,10 +10,8 @@ namespace {
 
 class TQtEnvironment : public testing::Environment {
 public:
-    void SetUp() override
-    {
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+    void SetUp() override {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         FApplication = std::make_unique<QApplication>(FArgc, FArgv);
         RegisterFonts();
     }

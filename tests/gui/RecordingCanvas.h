@@ -4,7 +4,6 @@
 
 #include <QRect>
 #include <QWidget>
-
 #include <vector>
 
 #include "widgets/Paintercanvas.h"
@@ -17,12 +16,10 @@ struct TPlacedText {
 class TRecordingCanvas : public TMarkupCanvas {
 public:
     explicit TRecordingCanvas(const QWidget* widget) : FMetrics(widget) {}
-    QSize Measure(const QByteArray& text, const QFont& font) override
-    {
+    QSize Measure(const QByteArray& text, const QFont& font) override {
         return FMetrics.Measure(text, font);
     }
-    void Draw(QPoint topLeft, const QByteArray& text, const QFont& font, const QColor&) override
-    {
+    void Draw(QPoint topLeft, const QByteArray& text, const QFont& font, const QColor&) override {
         placed.push_back({QRect(topLeft, Measure(text, font)), text});
     }
 
@@ -34,8 +31,7 @@ private:
 
 // Lays the label's text out on a recording canvas, as a paint would.
 template <typename TLabel>
-std::vector<TPlacedText> PlaceText(TLabel& label)
-{
+std::vector<TPlacedText> PlaceText(TLabel& label) {
     TRecordingCanvas canvas(&label);
     label.Layout().FDrawing = 1;
     label.ProcessCaption(canvas);

@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include "tests/gui/RecordingCanvas.h"
 #include "widgets/Fonts.h"
 #include "widgets/Gaugebar.h"
 #include "widgets/Largehtmllabel.h"
-#include "tests/gui/RecordingCanvas.h"
 
 namespace {
 
@@ -28,8 +28,7 @@ const QStringList kSettingsLines{
     "the user's manual for a few brief tips on setting up the router.",
 };
 
-void Save(const QPixmap& pixmap, const QString& name)
-{
+void Save(const QPixmap& pixmap, const QString& name) {
     const QDir dir(QStringLiteral(VENTREL_RENDER_DIR));
     ASSERT_TRUE(dir.mkpath("."));
     EXPECT_TRUE(pixmap.save(dir.filePath(name + ".png"))) << name.toStdString();
@@ -37,8 +36,7 @@ void Save(const QPixmap& pixmap, const QString& name)
 
 // Every run lies inside the label, and the first paragraph, one empty line
 // and the second paragraph stack downward.
-void ExpectInside(TLargeHtmlLabel& label)
-{
+void ExpectInside(TLargeHtmlLabel& label) {
     const std::vector<TPlacedText> placed = PlaceText(label);
     ASSERT_FALSE(placed.empty());
     std::vector<int> tops;
@@ -46,8 +44,7 @@ void ExpectInside(TLargeHtmlLabel& label)
         if (p.text != " ") {
             EXPECT_TRUE(label.rect().contains(p.rect)) << p.text.toStdString();
         }
-        if (tops.empty() || p.rect.top() > tops.back())
-            tops.push_back(p.rect.top());
+        if (tops.empty() || p.rect.top() > tops.back()) tops.push_back(p.rect.top());
     }
     const int lineHeight = QFontMetrics(label.font()).height();
     ASSERT_GE(tops.size(), 3u);
@@ -56,9 +53,8 @@ void ExpectInside(TLargeHtmlLabel& label)
     EXPECT_EQ(tops[2], 3 * lineHeight);
 }
 
-TEST(Rendering, WaitingText)
-{
-    QWidget page;   // the waiting page, 3 pixels of margin around the label
+TEST(Rendering, WaitingText) {
+    QWidget page;  // the waiting page, 3 pixels of margin around the label
     page.setFont(MonitorFont());
     page.resize(382, 68);
     TLargeHtmlLabel label(&page);
@@ -69,14 +65,13 @@ TEST(Rendering, WaitingText)
     Save(page.grab(), "waiting_text");
 }
 
-TEST(Rendering, SettingsHelpText)
-{
+TEST(Rendering, SettingsHelpText) {
     QWidget page;
     page.setFont(MonitorFont());
     page.resize(510, 156);
     page.setAutoFillBackground(true);
     QPalette palette = page.palette();
-    palette.setColor(QPalette::Window, QColor(250, 250, 250));   // a tab page's face
+    palette.setColor(QPalette::Window, QColor(250, 250, 250));  // a tab page's face
     page.setPalette(palette);
     TLargeHtmlLabel label(&page);
     label.setGeometry(183, 8, 319, 140);
@@ -94,13 +89,10 @@ struct TBarShot {
     double position;
 };
 
-TEST(Rendering, GaugeBars)
-{
+TEST(Rendering, GaugeBars) {
     const TBarShot shots[] = {
-        {"gauge_pps_0", "%.0f pps", 100, 0},
-        {"gauge_pps_150_of_250", "%.0f pps", 250, 150},
-        {"gauge_percent_0", "%.0f%%", 100, 0},
-        {"gauge_percent_37", "%.0f%%", 100, 37},
+        {"gauge_pps_0", "%.0f pps", 100, 0},       {"gauge_pps_150_of_250", "%.0f pps", 250, 150},
+        {"gauge_percent_0", "%.0f%%", 100, 0},     {"gauge_percent_37", "%.0f%%", 100, 37},
         {"gauge_percent_100", "%.0f%%", 100, 100},
     };
     for (const TBarShot& shot : shots) {
@@ -116,18 +108,17 @@ TEST(Rendering, GaugeBars)
     }
 }
 
-TEST(Rendering, GaugesPage)
-{
+TEST(Rendering, GaugesPage) {
     QWidget page;
     page.setFont(MonitorFont());
     page.resize(382, 86);
     const struct {
         const char* caption;
         QPoint at;
-    } labels[] = {{"In:", {12, 26}}, {"Out:", {192, 26}}, {"Mem:", {0, 55}}, {"CPU:", {190, 55}},
-                  {"1234567", {32, 3}}, {"7654321", {220, 3}}};
+    } labels[] = {{"In:", {12, 26}},   {"Out:", {192, 26}},  {"Mem:", {0, 55}},
+                  {"CPU:", {190, 55}}, {"1234567", {32, 3}}, {"7654321", {220, 3}}};
     for (const auto& l : labels) {
-        auto* label = new QLabel(QString::fromLatin1(l.caption), &page);   // owned by the page
+        auto* label = new QLabel(QString::fromLatin1(l.caption), &page);  // owned by the page
         label->move(l.at);
         label->adjustSize();
     }
@@ -135,10 +126,12 @@ TEST(Rendering, GaugesPage)
         QPoint at;
         const char* format;
         double maximum, position;
-    } bars[] = {{{32, 22}, "%.0f pps", 250, 150}, {{220, 22}, "%.0f pps", 100, 0},
-                {{32, 52}, "%.0f%%", 100, 37}, {{220, 52}, "%.0f%%", 100, 100}};
+    } bars[] = {{{32, 22}, "%.0f pps", 250, 150},
+                {{220, 22}, "%.0f pps", 100, 0},
+                {{32, 52}, "%.0f%%", 100, 37},
+                {{220, 52}, "%.0f%%", 100, 100}};
     for (const auto& b : bars) {
-        auto* bar = new TGaugeBar(&page);   // owned by the page
+        auto* bar = new TGaugeBar(&page);  // owned by the page
         bar->move(b.at);
         bar->ApplyMonitorLook();
         bar->SetProgressAnimation(false);

@@ -22,7 +22,9 @@ namespace {
 class TRecordingDesktop : public TDesktop {
 public:
     void Open(const QString& path) override { opened << path; }
-    void MessageBox(const QString& text, const QString& caption) override { messages << caption + ": " + text; }
+    void MessageBox(const QString& text, const QString& caption) override {
+        messages << caption + ": " + text;
+    }
     QStringList opened;
     QStringList messages;
 };
@@ -37,7 +39,8 @@ protected:
         window.show();
         taskbar.form = &window;
         taskbar.icon = QIcon(":/ventrel.svg");
-        if (taskbar.icon.isNull()) taskbar.icon = window.style()->standardIcon(QStyle::SP_ComputerIcon);
+        if (taskbar.icon.isNull())
+            taskbar.icon = window.style()->standardIcon(QStyle::SP_ComputerIcon);
         taskbar.keyName = "ventrel";
         taskbar.trayAvailable = [] { return true; };
         taskbar.SetAlwaysIcon(true);
@@ -51,7 +54,9 @@ protected:
         file.write(("[General]\nhostname=127.0.0.1\n" + lines).toUtf8());
     }
 
-    void Click(long mouseEvent) { taskbar.HandleTrayMessage({kTrayCallbackMessage, 0, mouseEvent}); }
+    void Click(long mouseEvent) {
+        taskbar.HandleTrayMessage({kTrayCallbackMessage, 0, mouseEvent});
+    }
 
     // Types `text` into the password dialog once it is open and presses
     // OK (or Cancel).

@@ -4,11 +4,11 @@
 #include <thread>
 #include <vector>
 
-#include "tests/net/Child.h"
-#include "tests/unit/Hex.h"
-#include "tests/net/NetHelpers.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
+#include "tests/net/Child.h"
+#include "tests/net/NetHelpers.h"
+#include "tests/unit/Hex.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "snmp/Snmp.h"
 #include "tests/net/Child.h"
 #include "tests/net/NetHelpers.h"
-#include "snmp/Snmp.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;

@@ -153,9 +153,11 @@ TEST(Asn1Decode, OidTextLimit) {
     auto oid = [](int arcs) {
         std::vector<std::uint8_t> contents = {0x2B};
         for (int i = 0; i < arcs; ++i) {
-            for (int o : {0x8F, 0xFF, 0xFF, 0xFF, 0x7F}) contents.push_back(static_cast<std::uint8_t>(o));
+            for (int o : {0x8F, 0xFF, 0xFF, 0xFF, 0x7F})
+                contents.push_back(static_cast<std::uint8_t>(o));
         }
-        std::vector<std::uint8_t> octets = {0x06, 0x82, static_cast<std::uint8_t>(contents.size() >> 8),
+        std::vector<std::uint8_t> octets = {0x06, 0x82,
+                                            static_cast<std::uint8_t>(contents.size() >> 8),
                                             static_cast<std::uint8_t>(contents.size() & 0xFF)};
         octets.insert(octets.end(), contents.begin(), contents.end());
         return octets;

@@ -50,8 +50,8 @@ TEST(Asn1Encode, Integers) {
 
 TEST(Asn1Encode, LengthOctets) {
     const std::pair<std::size_t, const char*> cases[] = {
-        {0, "00"},          {127, "7F"},          {128, "81 80"},        {255, "81 FF"},
-        {256, "82 01 00"},  {16384, "82 40 00"},  {65535, "82 FF FF"},
+        {0, "00"},         {127, "7F"},         {128, "81 80"},      {255, "81 FF"},
+        {256, "82 01 00"}, {16384, "82 40 00"}, {65535, "82 FF FF"},
     };
     for (const auto& [length, hex] : cases) {
         std::array<std::uint8_t, 3> out{};
@@ -66,8 +66,7 @@ TEST(Asn1Encode, LengthOctets) {
 TEST(Asn1Encode, ObjectIdentifiers) {
     const std::pair<const char*, const char*> cases[] = {
         {"1.3", "06 01 2B"},
-        {"1.3.6.1.4.1.9.9.109.1.1.1.1.6.1",
-         "06 0E 2B 06 01 04 01 09 09 6D 01 01 01 01 06 01"},
+        {"1.3.6.1.4.1.9.9.109.1.1.1.1.6.1", "06 0E 2B 06 01 04 01 09 09 6D 01 01 01 01 06 01"},
         {"1.3.127", "06 02 2B 7F"},
         {"1.3.128", "06 03 2B 81 00"},
         {"1.3.16383", "06 03 2B FF 7F"},
@@ -76,9 +75,9 @@ TEST(Asn1Encode, ObjectIdentifiers) {
         {"2.999", "06 02 88 37"},
         {"1", "06 00"},
         {"", "06 00"},
-        {"1.3.", "06 01 2B"},          // a '.' at the end adds no arc
-        {"1..5", "06 02 28 05"},       // an empty arc reads as 0
-        {" 1. 3.+6", "06 02 2B 06"},   // arcs read as a decimal conversion reads them
+        {"1.3.", "06 01 2B"},         // a '.' at the end adds no arc
+        {"1..5", "06 02 28 05"},      // an empty arc reads as 0
+        {" 1. 3.+6", "06 02 2B 06"},  // arcs read as a decimal conversion reads them
         {"1.3.6x.7", "06 03 2B 06 07"},
     };
     for (const auto& [text, hex] : cases) {

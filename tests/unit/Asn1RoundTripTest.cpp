@@ -33,21 +33,29 @@ private:
     static constexpr int kNodes = 40;
     static constexpr int kMaxLevels = 8;
 
-    std::uint32_t Below(std::uint32_t n) { return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng_); }
+    std::uint32_t Below(std::uint32_t n) {
+        return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng_);
+    }
     std::uint32_t Any32() { return static_cast<std::uint32_t>(rng_()); }
 
     std::unique_ptr<TAsn1Base> Node(int level) {
         --nodesLeft_;
         bool constructedAllowed = level < kMaxLevels && nodesLeft_ > 0;
         switch (Below(constructedAllowed ? 6 : 4)) {
-            case 0: return Integer();
-            case 1: return OctetString();
-            case 2: return std::make_unique<TAsn1Null>();
-            case 3: return Object();
-            case 4: return Constructed(std::make_unique<TAsn1Sequence>(), level);
+            case 0:
+                return Integer();
+            case 1:
+                return OctetString();
+            case 2:
+                return std::make_unique<TAsn1Null>();
+            case 3:
+                return Object();
+            case 4:
+                return Constructed(std::make_unique<TAsn1Sequence>(), level);
             default:
-                return Constructed(std::make_unique<TAsn1Implicit>(Below(2) == 1, static_cast<int>(Below(31))),
-                                   level);
+                return Constructed(
+                    std::make_unique<TAsn1Implicit>(Below(2) == 1, static_cast<int>(Below(31))),
+                    level);
         }
     }
 
@@ -58,15 +66,22 @@ private:
     }
 
     std::unique_ptr<TAsn1Base> Integer() {
-        static constexpr std::uint8_t kIdentifiers[] = {kTagInteger, kTagCounter, kTagGauge, kTagTimeTicks};
-        static constexpr std::int32_t kEdges[] = {0,    1,   -1,   127,   128,    -128,    -129,   255,
-                                                  256,  -256, 32767, -32768, -32769, 8388607, -8388609,
-                                                  INT32_MAX, INT32_MIN};
+        static constexpr std::uint8_t kIdentifiers[] = {kTagInteger, kTagCounter, kTagGauge,
+                                                        kTagTimeTicks};
+        static constexpr std::int32_t kEdges[] = {
+            0,    1,     -1,     127,    128,     -128,     -129,      255,      256,
+            -256, 32767, -32768, -32769, 8388607, -8388609, INT32_MAX, INT32_MIN};
         std::int32_t value = 0;
         switch (Below(3)) {
-            case 0: value = kEdges[Below(std::size(kEdges))]; break;
-            case 1: value = static_cast<std::int32_t>(Below(512)) - 256; break;
-            default: value = static_cast<std::int32_t>(Any32()); break;
+            case 0:
+                value = kEdges[Below(std::size(kEdges))];
+                break;
+            case 1:
+                value = static_cast<std::int32_t>(Below(512)) - 256;
+                break;
+            default:
+                value = static_cast<std::int32_t>(Any32());
+                break;
         }
         return std::make_unique<TAsn1Integer>(value, kIdentifiers[Below(4)]);
     }
@@ -120,8 +135,9 @@ TEST(Asn1RoundTrip, RandomTreesDumpBackToTheSameText) {
         ASSERT_GT(size, 0u) << "tree " << i << " does not encode:\n" << DumpOf(*tree);
 
         TAsn1Decoded decoded = Gulp(std::span(first).first(size));
-        ASSERT_TRUE(decoded.node) << "tree " << i << ": " << Asn1ErrorText(decoded.result.error) << " at "
-                                  << decoded.result.errorOffset << "\n" << ToHex(std::span(first).first(size));
+        ASSERT_TRUE(decoded.node) << "tree " << i << ": " << Asn1ErrorText(decoded.result.error)
+                                  << " at " << decoded.result.errorOffset << "\n"
+                                  << ToHex(std::span(first).first(size));
         EXPECT_EQ(decoded.result.consumed, size) << "tree " << i;
 
         std::string original = DumpOf(*tree);
@@ -133,7 +149,8 @@ TEST(Asn1RoundTrip, RandomTreesDumpBackToTheSameText) {
         // The normalised tree is a fixed point: its encoding survives unchanged.
         std::size_t again = decoded.node->Encode(second);
         ASSERT_EQ(again, tree->Encode(first)) << "tree " << i;
-        EXPECT_TRUE(std::equal(first.begin(), first.begin() + static_cast<long>(again), second.begin()))
+        EXPECT_TRUE(
+            std::equal(first.begin(), first.begin() + static_cast<long>(again), second.begin()))
             << "tree " << i;
     }
     // The normalisation must have been exercised, and must not be all there is.
@@ -185,7 +202,8 @@ std::vector<std::uint8_t> ReferenceOid(std::string_view text) {
         std::uint32_t subid = i == 1 ? arcs[0] * 40u + arcs[1] : arcs[i];
         std::vector<std::uint8_t> groups;
         do {
-            groups.insert(groups.begin(), static_cast<std::uint8_t>((subid & 0x7Fu) | (groups.empty() ? 0 : 0x80)));
+            groups.insert(groups.begin(),
+                          static_cast<std::uint8_t>((subid & 0x7Fu) | (groups.empty() ? 0 : 0x80)));
             subid >>= 7;
         } while (subid != 0);
         contents.insert(contents.end(), groups.begin(), groups.end());

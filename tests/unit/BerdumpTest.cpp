@@ -4,7 +4,6 @@
 
 #include <QProcess>
 #include <QStringList>
-
 #include <string>
 
 #include "asn1/Asn1.h"
@@ -79,7 +78,8 @@ TEST(Berdump, DecodesTheRequestAndTheResponse) {
 TEST(Berdump, ReadsStandardInputWhenThereAreNoArguments) {
     // Lower case, runs of digits, line breaks and tabs, a digit pair split by a space.
     const std::string input =
-        "3027020100040\t0a220020105020100020100\n3015301306\r\n0e2b0601040109096d010101010601 4 2 0107\n";
+        "3027020100040\t0a220020105020100020100\n3015301306\r\n0e2b0601040109096d010101010601 4 2 "
+        "0107\n";
     ToolRun run = Berdump({}, input);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, kResponseDump);
@@ -87,7 +87,7 @@ TEST(Berdump, ReadsStandardInputWhenThereAreNoArguments) {
 
 TEST(Berdump, ArgumentsMayCutTheHexAnywhere) {
     ToolRun run = Berdump({"302", "602010004", "00A01F020100020100020100301430120", "60E2B06010401",
-                       "09096D010101010601", "0500"});
+                           "09096D010101010601", "0500"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, kRequestDump);
 }
@@ -114,9 +114,10 @@ TEST(Berdump, RejectsWhatIsNotOneWholeDatagram) {
         {"high tag number", "30 03 9F 01 00",
          std::string("malformed at octet 2: ") + Asn1ErrorText(Asn1Error::HighTagNumber), ""},
         {"unknown identifier", "40 04 C0 A8 00 01", "unknown identifier octet 0x40 at octet 0", ""},
-        {"trailing octets", response + " 05 00", "2 octets left over after the element, from octet 41",
-         kResponseDump},
-        {"one trailing octet", "05 00 00", "1 octet left over after the element, from octet 2", "null\n"},
+        {"trailing octets", response + " 05 00",
+         "2 octets left over after the element, from octet 41", kResponseDump},
+        {"one trailing octet", "05 00 00", "1 octet left over after the element, from octet 2",
+         "null\n"},
     };
     for (const auto& c : cases) {
         ToolRun run = Berdump({}, c.input);
@@ -138,10 +139,12 @@ TEST(Berdump, GetPrintsTheRequestOnOneLine) {
     } cases[] = {
         {{"--get", "", "0", kCpuOid}, std::string(kRequest) + "\n"},
         {{"--get", "public", "-5", "1.3.6.1.2.1.1.1.0"},
-         "30 26 02 01 00 04 06 70 75 62 6C 69 63 A0 19 02 01 FB 02 01 00 02 01 00 30 0E 30 0C 06 08 2B "
+         "30 26 02 01 00 04 06 70 75 62 6C 69 63 A0 19 02 01 FB 02 01 00 02 01 00 30 0E 30 0C 06 "
+         "08 2B "
          "06 01 02 01 01 01 00 05 00\n"},
         {{"--get", "c", "2147483647", "1.3.6.1.2.1.2.2.1.11.1"},
-         "30 26 02 01 00 04 01 63 A0 1E 02 04 7F FF FF FF 02 01 00 02 01 00 30 10 30 0E 06 0A 2B 06 01 02 "
+         "30 26 02 01 00 04 01 63 A0 1E 02 04 7F FF FF FF 02 01 00 02 01 00 30 10 30 0E 06 0A 2B "
+         "06 01 02 "
          "01 02 02 01 0B 01 05 00\n"},
     };
     for (const auto& c : cases) {
@@ -187,8 +190,8 @@ TEST(Berdump, WrongArgumentsExitWithTwo) {
 TEST(Berdump, HelpSaysHowToCallIt) {
     ToolRun run = Berdump({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* word : {"berdump HEX...", "--get COMMUNITY REQUEST-ID OID", "standard input",
-                             "exits with 1"}) {
+    for (const char* word :
+         {"berdump HEX...", "--get COMMUNITY REQUEST-ID OID", "standard input", "exits with 1"}) {
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
     }
 }
@@ -200,12 +203,9 @@ TEST(HexText, ParsesPairsAndReportsWhatItCannot) {
         std::string octets;  // as FormatHex writes them
         std::size_t digits;
     } cases[] = {
-        {"", HexError::None, "", 0},
-        {"3026 0a\tFF\n", HexError::None, "30 26 0A FF", 8},
-        {"3 0", HexError::None, "30", 2},
-        {"302", HexError::OddDigits, "", 3},
-        {"30 -1", HexError::NotHex, "", 2},
-        {"30:26", HexError::NotHex, "", 2},
+        {"", HexError::None, "", 0},        {"3026 0a\tFF\n", HexError::None, "30 26 0A FF", 8},
+        {"3 0", HexError::None, "30", 2},   {"302", HexError::OddDigits, "", 3},
+        {"30 -1", HexError::NotHex, "", 2}, {"30:26", HexError::NotHex, "", 2},
     };
     for (const auto& c : cases) {
         THexOctets hex = ParseHex(c.text);

@@ -18,13 +18,11 @@ public:
     static int CharWidth(const QFont& font) { return font.bold() ? 7 : 6; }
     static int Height(const QFont& font) { return font.bold() ? 14 : 11; }
 
-    QSize Measure(const QByteArray& text, const QFont& font) override
-    {
+    QSize Measure(const QByteArray& text, const QFont& font) override {
         return {static_cast<int>(text.size()) * CharWidth(font), Height(font)};
     }
     void Draw(QPoint topLeft, const QByteArray& text, const QFont& font,
-              const QColor& color) override
-    {
+              const QColor& color) override {
         (text == " " ? spaces : runs).push_back({topLeft, text, font, color});
     }
 

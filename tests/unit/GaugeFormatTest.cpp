@@ -9,8 +9,7 @@
 
 namespace {
 
-TEST(GaugeFormat, FormatsOneFloatingConversion)
-{
+TEST(GaugeFormat, FormatsOneFloatingConversion) {
     struct {
         const char* format;
         double value;
@@ -46,12 +45,11 @@ TEST(GaugeFormat, FormatsOneFloatingConversion)
     }
 }
 
-TEST(GaugeFormat, HostileFormatsComeBackLiterally)
-{
+TEST(GaugeFormat, HostileFormatsComeBackLiterally) {
     const char* const formats[] = {
-        "%s", "%d", "%n", "%p", "%c", "%x", "%.0f %f", "%f%f", "%*f", "%.*f", "%lf", "%Lf",
-        "%1$f", "%", "abc%", "%%%", "%.0", "%1000f", "%.1000f", "%------f", "%'f", "% s",
-        "%ls", "%hhn", "%.0f %n",
+        "%s",      "%d",       "%n",  "%p",   "%c",  "%x",   "%.0f %f", "%f%f", "%*f",
+        "%.*f",    "%lf",      "%Lf", "%1$f", "%",   "abc%", "%%%",     "%.0",  "%1000f",
+        "%.1000f", "%------f", "%'f", "% s",  "%ls", "%hhn", "%.0f %n",
     };
     for (const char* format : formats) {
         EXPECT_FALSE(IsValidGaugeFormat(QString::fromUtf8(format))) << format;
@@ -59,8 +57,7 @@ TEST(GaugeFormat, HostileFormatsComeBackLiterally)
     }
 }
 
-TEST(GaugeFormat, LongFormats)
-{
+TEST(GaugeFormat, LongFormats) {
     const QString text(2000, 'x');
     EXPECT_EQ(FormatGaugeValue(text, 1), text);
     EXPECT_EQ(FormatGaugeValue(text + "%.0f" + text, 7), text + "7" + text);
@@ -69,9 +66,9 @@ TEST(GaugeFormat, LongFormats)
     EXPECT_EQ(FormatGaugeValue("%.3f", std::nan("")).left(3).toLower(), "nan");
 }
 
-TEST(GaugeFormat, KeepsTextThatIsNotAscii)
-{
-    EXPECT_EQ(FormatGaugeValue(QString::fromUtf8("%.0f \u00b0C \u2192"), 21), QString::fromUtf8("21 \u00b0C \u2192"));
+TEST(GaugeFormat, KeepsTextThatIsNotAscii) {
+    EXPECT_EQ(FormatGaugeValue(QString::fromUtf8("%.0f \u00b0C \u2192"), 21),
+              QString::fromUtf8("21 \u00b0C \u2192"));
 }
 
 }  // namespace

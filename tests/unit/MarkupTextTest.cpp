@@ -13,8 +13,7 @@ const QStringList kWaitingLines{
     "button to verify your router settings are correct.",
 };
 
-TEST(JoinLines, JoinsWithOneSpaceUnlessWhiteSpaceEndsTheText)
-{
+TEST(JoinLines, JoinsWithOneSpaceUnlessWhiteSpaceEndsTheText) {
     struct {
         const char* name;
         QStringList lines;
@@ -33,12 +32,10 @@ TEST(JoinLines, JoinsWithOneSpaceUnlessWhiteSpaceEndsTheText)
          "Waiting for SNMP packets to be received...<br><br> If no SNMP packets are received, "
          "then use the <Setup> button to verify your router settings are correct."},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(JoinLines(c.lines), c.joined) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(JoinLines(c.lines), c.joined) << c.name;
 }
 
-TEST(JoinLines, CutsAtTheJoinedLimit)
-{
+TEST(JoinLines, CutsAtTheJoinedLimit) {
     const QStringList lines(40, QString(1000, 'x'));
     const QByteArray joined = JoinLines(lines);
     EXPECT_EQ(joined.size(), kJoinedLimit);
@@ -46,8 +43,7 @@ TEST(JoinLines, CutsAtTheJoinedLimit)
     EXPECT_EQ(JoinLines({"abcdef", "gh"}, 8), "abcdef g");
 }
 
-TEST(CutText, KeepsWholeCharacters)
-{
+TEST(CutText, KeepsWholeCharacters) {
     struct {
         QByteArray text;
         qsizetype limit;
@@ -56,18 +52,18 @@ TEST(CutText, KeepsWholeCharacters)
         {"abc", 5, "abc"},
         {"abc", 3, "abc"},
         {"abcd", 3, "abc"},
-        {"a\xc3\xa9z", 2, "a"},                // é would be split
+        {"a\xc3\xa9z", 2, "a"},  // é would be split
         {"a\xc3\xa9z", 3, "a\xc3\xa9"},
-        {"a\xe2\x82\xac", 3, "a"},             // € would be split after two bytes
+        {"a\xe2\x82\xac", 3, "a"},                            // € would be split after two bytes
         {"\x80\x80\x80\x80\x80\x80", 4, "\x80\x80\x80\x80"},  // not UTF-8: the byte limit
         {"abc", 0, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CutText(c.text, c.limit), c.cut) << c.text.toHex().toStdString() << " " << c.limit;
+        EXPECT_EQ(CutText(c.text, c.limit), c.cut)
+            << c.text.toHex().toStdString() << " " << c.limit;
 }
 
-TEST(MarkupText, WaitingTextLaysOutInParagraphs)
-{
+TEST(MarkupText, WaitingTextLaysOutInParagraphs) {
     TFixedCanvas canvas;
     TMarkup markup;
     markup.Width = 366;
@@ -84,14 +80,14 @@ TEST(MarkupText, WaitingTextLaysOutInParagraphs)
         EXPECT_GE(run.at.y(), lastY);
         lastY = run.at.y();
         if (run.text == "If") {
-            EXPECT_EQ(run.at, QPoint(0, 22));   // one empty line, no leading space
+            EXPECT_EQ(run.at, QPoint(0, 22));  // one empty line, no leading space
         }
         if (run.text.startsWith('<')) {
             EXPECT_EQ(run.text, "<Setup>");
         }
     }
     EXPECT_EQ(canvas.runs.back().text, "correct.");
-    EXPECT_EQ(canvas.runs.back().at.y(), 33);   // the second paragraph wraps once
+    EXPECT_EQ(canvas.runs.back().at.y(), 33);  // the second paragraph wraps once
 }
 
 }  // namespace

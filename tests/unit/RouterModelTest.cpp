@@ -32,10 +32,8 @@ TEST(RouterModel, VariableTableInOrder) {
         EXPECT_EQ(v.active, r.active) << r.index;
     }
     const Row perInterface[] = {
-        {7, "1.3.6.1.2.1.2.2.1.2.", true, true},
-        {8, "1.3.6.1.2.1.2.2.1.11.", false, false},
-        {9, "1.3.6.1.2.1.2.2.1.12.", false, false},
-        {10, "1.3.6.1.2.1.2.2.1.17.", false, false},
+        {7, "1.3.6.1.2.1.2.2.1.2.", true, true},     {8, "1.3.6.1.2.1.2.2.1.11.", false, false},
+        {9, "1.3.6.1.2.1.2.2.1.12.", false, false},  {10, "1.3.6.1.2.1.2.2.1.17.", false, false},
         {11, "1.3.6.1.2.1.2.2.1.18.", false, false},
     };
     for (int i = 0; i < 10; ++i) {

@@ -49,10 +49,16 @@ TEST(Password, LettersCompareWithoutCase) {
         const char* stored;
         bool same;
     } cases[] = {
-        {"secret", "secret", true},   {"SeCrEt", "secret", true},  {"secret", "SECRET", true},
-        {"secret", "secret1", false}, {"secret1", "secret", false}, {"", "", true},
-        {"x", "", false},             {"a1!", "A1!", true},         {"1", "!", false},
-        {"[", "{", false},  // only letters fold: '[' and '{' differ by 32 too
+        {"secret", "secret", true},
+        {"SeCrEt", "secret", true},
+        {"secret", "SECRET", true},
+        {"secret", "secret1", false},
+        {"secret1", "secret", false},
+        {"", "", true},
+        {"x", "", false},
+        {"a1!", "A1!", true},
+        {"1", "!", false},
+        {"[", "{", false},                // only letters fold: '[' and '{' differ by 32 too
         {"\xC3\xA9", "\xC3\x89", false},  // é and É: bytes outside a-z compare exactly
     };
     for (const auto& c : cases) {
@@ -85,9 +91,15 @@ TEST(Gauges, Percent) {
         std::int64_t part, total;
         int percent;
     } cases[] = {
-        {1, 3, 33}, {2, 3, 66}, {5, 0, 0}, {5, -4, 0}, {0, 10, 0}, {10, 10, 100},
+        {1, 3, 33},
+        {2, 3, 66},
+        {5, 0, 0},
+        {5, -4, 0},
+        {0, 10, 0},
+        {10, 10, 100},
         // Pools of 2 to 4 GiB: sums beyond 32 bits.
-        {4'000'000'000LL, 6'000'000'000LL, 66}, {8'589'934'590LL, 8'589'934'590LL, 100},
+        {4'000'000'000LL, 6'000'000'000LL, 66},
+        {8'589'934'590LL, 8'589'934'590LL, 100},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Percent(c.part, c.total), c.percent) << c.part << " of " << c.total;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tests/unit/Hex.h"
 #include "snmp/Snmp.h"
+#include "tests/unit/Hex.h"
 
 namespace {
 
@@ -40,7 +40,8 @@ TEST(SnmpValue, RateOverTenSeconds) {
         TSnmpValue v("1.3.6.1", false, true);
         // AddSample puts the newest first, so add the oldest first.
         for (auto it = c.samples.rbegin(); it != c.samples.rend(); ++it) {
-            v.AddSample(it->first, static_cast<std::int32_t>(static_cast<std::uint32_t>(it->second)));
+            v.AddSample(it->first,
+                        static_cast<std::int32_t>(static_cast<std::uint32_t>(it->second)));
         }
         EXPECT_DOUBLE_EQ(v.Rate(10), c.rate) << c.name;
     }
@@ -158,9 +159,11 @@ TEST(SnmpValue, OtherShapesFillNothing) {
          "30 2C 02 01 00 04 00 A2 25 02 01 05 02 01 00 02 01 00 30 1A 30 0B 06 06 2B 06 01 02 01 "
          "01 42 01 07 30 0B 06 06 2B 06 01 02 01 02 42 01 08"},
         {"pdu of three children",
-         "30 1C 02 01 00 04 00 A2 15 02 01 05 02 01 00 30 0D 30 0B 06 06 2B 06 01 02 01 01 42 01 07"},
+         "30 1C 02 01 00 04 00 A2 15 02 01 05 02 01 00 30 0D 30 0B 06 06 2B 06 01 02 01 01 42 01 "
+         "07"},
         {"binding without an oid first",
-         "30 1E 02 01 00 04 00 A2 17 02 01 05 02 01 00 02 01 00 30 0C 30 0A 42 01 07 06 05 2B 06 01 "
+         "30 1E 02 01 00 04 00 A2 17 02 01 05 02 01 00 02 01 00 30 0C 30 0A 42 01 07 06 05 2B 06 "
+         "01 "
          "02 01"},
         {"root is not a sequence", "A2 03 02 01 07"},
         {"root of two children", "30 05 02 01 00 04 00"},

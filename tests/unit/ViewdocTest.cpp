@@ -13,7 +13,9 @@ namespace {
 class TRecordingDesktop : public TDesktop {
 public:
     void Open(const QString& path) override { opened << path; }
-    void MessageBox(const QString& text, const QString& caption) override { messages << caption + ": " + text; }
+    void MessageBox(const QString& text, const QString& caption) override {
+        messages << caption + ": " + text;
+    }
     QString ApplicationFilePath() override { return program; }
     QStringList opened;
     QStringList messages;
@@ -40,7 +42,9 @@ protected:
         QFile file(Path(relative));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    int Open(bool quiet = false) { return OpenManual("ventrel", Path("start").toStdString(), quiet); }
+    int Open(bool quiet = false) {
+        return OpenManual("ventrel", Path("start").toStdString(), quiet);
+    }
 
     QTemporaryDir root;
     TRecordingDesktop desktop;

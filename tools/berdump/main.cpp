@@ -63,9 +63,7 @@ int Usage(const std::string& why) {
     return Fail(why + " (berdump --help says how to call it)", kUsage);
 }
 
-std::string HexByte(std::uint8_t octet) {
-    return "0x" + FormatHex(std::span(&octet, 1));
-}
+std::string HexByte(std::uint8_t octet) { return "0x" + FormatHex(std::span(&octet, 1)); }
 
 // A character as it can be read in one line of a terminal.
 std::string Shown(char c) {
@@ -125,12 +123,15 @@ bool IsDottedDecimal(std::string_view oid) {
 int PrintGetRequest(const std::string& community, std::string_view requestIdText,
                     const std::string& oid) {
     std::int32_t requestId = 0;
-    auto [end, ec] = std::from_chars(requestIdText.data(), requestIdText.data() + requestIdText.size(),
-                                     requestId);
-    if (requestIdText.empty() || ec != std::errc{} || end != requestIdText.data() + requestIdText.size()) {
-        return Usage("REQUEST-ID is not a signed 32-bit decimal number: " + std::string(requestIdText));
+    auto [end, ec] = std::from_chars(requestIdText.data(),
+                                     requestIdText.data() + requestIdText.size(), requestId);
+    if (requestIdText.empty() || ec != std::errc{} ||
+        end != requestIdText.data() + requestIdText.size()) {
+        return Usage("REQUEST-ID is not a signed 32-bit decimal number: " +
+                     std::string(requestIdText));
     }
-    if (!IsDottedDecimal(oid)) return Usage("OID is not dotted decimal with two arcs or more: " + oid);
+    if (!IsDottedDecimal(oid))
+        return Usage("OID is not dotted decimal with two arcs or more: " + oid);
 
     TAsn1SnmpGet request(community, requestId, oid);
     std::vector<std::uint8_t> out(65536);

@@ -9,9 +9,9 @@
 #include <iostream>
 #include <random>
 
+#include "snmp/Udpsocket.h"
 #include "tools/simrouter/SimAgent.h"
 #include "tools/simrouter/SimOptions.h"
-#include "snmp/Udpsocket.h"
 
 namespace {
 
