@@ -168,6 +168,15 @@ TEST(SnmpValue, OtherShapesFillNothing) {
         {"root is not a sequence", "A2 03 02 01 07"},
         {"root of two children", "30 05 02 01 00 04 00"},
         {"pdu not constructed list", "30 0A 02 01 00 04 00 02 03 01 02 03"},
+        // Values we have no node for are left out whole, so the binding has
+        // one child. Read an octet at a time, the IpAddress 2.49.53.0 once
+        // passed for an octet string "15": CPU 15 %.
+        {"ip address as the value",
+         "30 2A 02 01 00 04 00 A2 23 02 01 05 02 01 00 02 01 00 30 18 30 16 06 0E 2B 06 01 04 01 "
+         "09 09 6D 01 01 01 01 06 01 40 04 02 31 35 00"},
+        {"opaque as the value",
+         "30 2D 02 01 00 04 00 A2 26 02 01 05 02 01 00 02 01 00 30 1B 30 19 06 0E 2B 06 01 04 01 "
+         "09 09 6D 01 01 01 01 06 01 44 07 9F 78 04 3F 80 00 00"},
     };
     for (const auto& [name, hex] : cases) {
         std::vector<std::uint8_t> octets = FromHex(hex);
