@@ -148,11 +148,6 @@ std::size_t TAsn1Base::Encode(std::span<std::uint8_t>) const { return 0; }
 
 // --- TAsn1Sequence -----------------------------------------------------------
 
-TAsn1Base* TAsn1Sequence::Child(int index) const {
-    if (index < 0 || static_cast<std::size_t>(index) >= children.size()) return nullptr;
-    return children[static_cast<std::size_t>(index)].get();
-}
-
 std::size_t TAsn1Sequence::Encode(std::span<std::uint8_t> out) const {
     // The children go where the contents belong if the length takes one
     // octet; CloseElement moves them on when it takes more. At most

@@ -160,7 +160,11 @@ public:
         return true;
     }
     int Count() const { return static_cast<int>(children.size()); }
-    TAsn1Base* Child(int index) const;
+    // The child at `index`, or none past the end.
+    TAsn1Base* Child(int index) const {
+        if (index < 0 || static_cast<std::size_t>(index) >= children.size()) return nullptr;
+        return children[static_cast<std::size_t>(index)].get();
+    }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Fault Decode(TAsn1Reader& contents) override;

@@ -4,8 +4,12 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -56,6 +60,43 @@ public:
 // Copies `text` into `out`, cut at kMaxText bytes.
 void CopyText(std::string& out, std::string_view text);
 
+// The context-specific tag number of a GetResponse PDU (0xA2).
+inline constexpr int kGetResponseTag = 2;
+
+// The request-id of a decoded GetResponse message, or none when the tree is
+// no such message (a GetRequest, a trap, anything else).
+std::optional<std::int32_t> ResponseRequestId(const TAsn1Base* root);
+
+using TSnmpClock = std::chrono::steady_clock;
+
+// The request-ids a connection sent in the last kReplyWindow. Ids run on one
+// by one, so the ring is indexed by the id itself; it has room for the ids
+// of that window at up to 100 requests a second (the monitor sends at most
+// 61). An id that fell out early only loses its late reply.
+class TRecentRequests {
+public:
+    static constexpr std::chrono::seconds kReplyWindow{10};
+
+    void Remember(std::int32_t id, TSnmpClock::time_point sent);
+    // True when `id` was sent at most kReplyWindow before `now`.
+    bool Contains(std::int32_t id, TSnmpClock::time_point now) const;
+
+private:
+    struct TSent {
+        TSnmpClock::time_point time;
+        std::int32_t id = 0;
+        bool used = false;
+    };
+    static constexpr std::size_t kSize = 1024;
+    std::array<TSent, kSize> sent_{};
+};
+
+// What the connection makes of one received datagram: a value filled from it
+// when it is a GetResponse to a request in `sent`; otherwise an empty value
+// (no OID, matching no variable) and the datagram is forgotten.
+std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram,
+                                      const TRecentRequests& sent, TSnmpClock::time_point now);
+
 // The one UDP link to the router: sends GetRequests and collects whatever
 // datagrams come back, without ever waiting for them.
 class TSnmpConnection {
@@ -92,12 +133,18 @@ public:
     void SendGet(std::string_view oidText);
 
     // Returns 1 and a new value when a datagram was waiting, else 0. Never
-    // blocks. Datagrams too large for the buffer, and empty ones, are
-    // dropped on the way.
+    // blocks.
     int Poll(std::unique_ptr<TSnmpValue>& value);
-    // Reads one datagram: 1 and a new value, or 0 when none could be read or
-    // it was dropped.
+    // Reads one datagram: 1 and a new value, or 0 when none could be read.
+    // Only a GetResponse to a request this connection sent within the last
+    // ten seconds fills the value; the value of anything else (another PDU,
+    // an unknown or old id, a datagram too large for the buffer, not SNMP
+    // at all) has no OID and matches no variable. The sender's address is
+    // not looked at: routers may answer from another of their addresses.
     int Receive(std::unique_ptr<TSnmpValue>& value);
+
+    // The time for the reply window; tests set their own.
+    std::function<TSnmpClock::time_point()> Clock = [] { return TSnmpClock::now(); };
 
     std::uint32_t address = 0;  // network byte order; valid when hasAddress
     bool hasAddress = false;
@@ -108,9 +155,7 @@ public:
     std::int32_t nextRequestId = 0;
 
 private:
-    enum class ReadResult { Value, Dropped, Nothing };
-    ReadResult ReadDatagram(std::unique_ptr<TSnmpValue>& value);
-
     TAsn1SnmpGet request_;  // re-aimed for every request, so sending never allocates
     std::array<std::uint8_t, kBufferSize> buffer_{};
+    TRecentRequests sent_;
 };

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 #include <string>
 
 #include "snmp/Snmp.h"
@@ -9,9 +10,6 @@
 
 namespace {
 
-// A datagram too large for the buffer or empty is skipped and the next one
-// read; this many in one Poll, so a flood of them cannot hold the caller.
-constexpr int kMaxDropsPerPoll = 64;
 constexpr int kMaxPort = 65535;
 
 std::string_view Cut(std::string_view text) {
@@ -95,38 +93,50 @@ void TSnmpConnection::SetCommunity(std::string_view text) {
 
 void TSnmpConnection::SendGet(std::string_view oidText) {
     if (!hasAddress) return;
-    request_.SetRequest(nextRequestId, Cut(oidText));
+    const std::int32_t id = nextRequestId;
+    request_.SetRequest(id, Cut(oidText));
     std::size_t size = request_.Encode(buffer_);
-    // Ids run on for the life of the link and wrap rather than overflow.
-    nextRequestId = static_cast<std::int32_t>(static_cast<std::uint32_t>(nextRequestId) + 1u);
+    // Ids run on for the life of the link. After the largest comes 0 again:
+    // a negative id would come back in fewer octets than it went out with,
+    // read without its sign, and no longer match.
+    nextRequestId = id == std::numeric_limits<std::int32_t>::max() ? 0 : id + 1;
     if (size == 0) return;
+    sent_.Remember(id, Clock());
     UdpSendTo(socket, {address, static_cast<std::uint16_t>(port)}, std::span(buffer_).first(size));
 }
 
 int TSnmpConnection::Poll(std::unique_ptr<TSnmpValue>& value) {
-    for (int dropped = 0; dropped < kMaxDropsPerPoll; ++dropped) {
-        if (!UdpReadable(socket, 0)) return 0;
-        ReadResult result = ReadDatagram(value);
-        if (result == ReadResult::Value) return 1;
-        if (result == ReadResult::Nothing) return 0;
-    }
-    return 0;
+    if (!UdpReadable(socket, 0)) return 0;
+    return Receive(value);
 }
 
 int TSnmpConnection::Receive(std::unique_ptr<TSnmpValue>& value) {
-    return ReadDatagram(value) == ReadResult::Value ? 1 : 0;
-}
-
-TSnmpConnection::ReadResult TSnmpConnection::ReadDatagram(std::unique_ptr<TSnmpValue>& value) {
-    // Any sender is heard: replies are matched by OID, not by address.
     TUdpPeer from;
     std::ptrdiff_t size = UdpReceive(socket, buffer_, from);
-    if (size < 0) return ReadResult::Nothing;
-    if (size == 0 || static_cast<std::size_t>(size) > buffer_.size()) return ReadResult::Dropped;
+    if (size < 0) return 0;
+    // An empty datagram or one cut short by the buffer gives an empty value,
+    // like any other that is no answer of ours; the next one is read in turn.
+    auto datagram = std::span(buffer_).first(
+        static_cast<std::size_t>(size) <= buffer_.size() ? static_cast<std::size_t>(size) : 0);
+    value = ReadReply(datagram, sent_, Clock());
+    return 1;
+}
 
+void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent) {
+    sent_[static_cast<std::uint32_t>(id) % kSize] = {sent, id, true};
+}
+
+bool TRecentRequests::Contains(std::int32_t id, TSnmpClock::time_point now) const {
+    const TSent& entry = sent_[static_cast<std::uint32_t>(id) % kSize];
+    return entry.used && entry.id == id && now - entry.time <= kReplyWindow;
+}
+
+std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram,
+                                      const TRecentRequests& sent, TSnmpClock::time_point now) {
     auto reply = std::make_unique<TSnmpValue>(std::string_view{}, false, true);
-    TAsn1Decoded decoded = Gulp(std::span(buffer_).first(static_cast<std::size_t>(size)));
-    reply->SetFromReply(std::move(decoded.node));
-    value = std::move(reply);
-    return ReadResult::Value;
+    if (datagram.empty()) return reply;
+    TAsn1Decoded decoded = Gulp(datagram);
+    std::optional<std::int32_t> id = ResponseRequestId(decoded.node.get());
+    if (id && sent.Contains(*id, now)) reply->SetFromReply(std::move(decoded.node));
+    return reply;
 }
