@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "asn1/Asn1.h"
+#include "snmp/Hostlookup.h"
 #include "snmp/Udpsocket.h"
 
 // Every text a variable or the connection holds is cut to this many bytes.
@@ -97,6 +98,19 @@ private:
 std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram,
                                       const TRecentRequests& sent, TSnmpClock::time_point now);
 
+// An address text taken apart, with all that can be known without asking a
+// name server: a literal address, or a host name still to be looked up.
+struct TRouterTarget {
+    int result = 0;       // 0, or why there is no target (see TSnmpConnection)
+    std::string name;     // the host name to look up; empty for a literal address
+    TUdpAddress address;  // the literal address, when there is no name
+    int port = 0;
+};
+
+// Reads "address-or-name[:port-or-service]", "[IPv6-address][:port]" or a
+// bare IPv6 address. Looks service names up, never host names.
+TRouterTarget ReadRouterTarget(std::string_view text, int defaultPort);
+
 // The one UDP link to the router: sends GetRequests and collects whatever
 // datagrams come back, without ever waiting for them.
 class TSnmpConnection {
@@ -106,27 +120,41 @@ public:
     static constexpr std::size_t kBufferSize = 4096;
     static constexpr int kResolveEmpty = -18;    // the address text is empty
     static constexpr int kResolveNotFound = -3;  // the host name does not resolve
+    static constexpr int kResolvePending = 1;    // the name is being looked up
+    // A name that did not resolve is looked up again this often while no
+    // address is held: a monitor started before the network recovers.
+    static constexpr std::chrono::seconds kLookupRetry{30};
 
     TSnmpConnection(std::string_view hostText, std::string_view communityText);
     ~TSnmpConnection();
     TSnmpConnection(const TSnmpConnection&) = delete;
     TSnmpConnection& operator=(const TSnmpConnection&) = delete;
 
-    // Makes the socket and resolves `host`. Returns what Resolve returned.
+    // Makes the socket and resolves `host`: an address at once, a host name
+    // on a worker thread whose answer a later SendGet or Poll takes up; until
+    // then requests go to the address held before, or nowhere. Returns 0,
+    // kResolveEmpty, kResolveNotFound, or kResolvePending for a name.
     int Open();
-    // Closes the old socket and binds a new one to the local port 65535. When
-    // the port is taken the socket stays unbound and the system gives it a
-    // port at the first send.
+    // Closes the old socket and binds a new one to the local port 65535, for
+    // IPv6 and IPv4 alike. When the port is taken the socket stays unbound
+    // and the system gives it a port at the first send.
     void MakeSocket();
 
-    // Parses "address-or-name[:port-or-service]" into `address` and `port`.
-    // Returns 0, kResolveEmpty or kResolveNotFound; on failure the address
-    // and the port stay as they were, so requests go on to the last router
-    // that resolved.
+    // Resolves "address-or-name[:port-or-service]" into `address` and `port`
+    // and waits for the name servers to do it. Returns 0, kResolveEmpty or
+    // kResolveNotFound; on failure the address and the port stay as they
+    // were, so requests go on to the last router that resolved.
     int Resolve(std::string_view text, int defaultPort);
 
     void SetHost(std::string_view text);       // reopens only when the text changed
     void SetCommunity(std::string_view text);  // takes effect with the next request
+    // Looks `host` up again if it is a name, even when an address is held:
+    // the user confirmed the settings, and the name may now mean another one.
+    void LookUpAgain();
+    // Takes up the answer of a name lookup that has come, and starts the next
+    // lookup when one is due. SendGet and Poll call it.
+    void TakeLookup();
+    bool LookingUp() const { return lookup_.Busy(); }
 
     // Sends one GetRequest for `oidText`; nothing is sent (and no request-id
     // used) before an address was resolved. Never waits, never allocates.
@@ -143,19 +171,29 @@ public:
     // not looked at: routers may answer from another of their addresses.
     int Receive(std::unique_ptr<TSnmpValue>& value);
 
-    // The time for the reply window; tests set their own.
+    // The time for the reply window and the lookup retries; tests set their own.
     std::function<TSnmpClock::time_point()> Clock = [] { return TSnmpClock::now(); };
 
-    std::uint32_t address = 0;  // network byte order; valid when hasAddress
+    TUdpAddress address;  // valid when hasAddress
     bool hasAddress = false;
     int port = kDefaultPort;
     TSocketHandle socket = kNoSocket;
     std::string host;
     std::string community;
     std::int32_t nextRequestId = 0;
+    // What the last resolution of `host` came to: 0, kResolveEmpty,
+    // kResolveNotFound, or kResolvePending while a lookup runs.
+    int lastResolve = 0;
 
 private:
+    void UseTarget(const TUdpAddress& to, int toPort);
+    void StartLookup(const TRouterTarget& target);
+
     TAsn1SnmpGet request_;  // re-aimed for every request, so sending never allocates
     std::array<std::uint8_t, kBufferSize> buffer_{};
     TRecentRequests sent_;
+    THostLookup lookup_;
+    int lookupPort_ = kDefaultPort;          // the port that goes with the name looked up
+    TSnmpClock::time_point lookupFailed_{};  // when the last lookup found nothing
+    bool retryLookup_ = false;               // it found nothing; look again when due
 };

@@ -16,6 +16,47 @@ std::string_view Cut(std::string_view text) {
     return text.substr(0, std::min(text.size(), kMaxText));
 }
 
+// Cuts a trimmed address text into its host part and its port text (empty
+// when there is none): "host:port", "[IPv6-address]:port", or a bare IPv6
+// address, whose colons are all its own. False for a "[" without its "]",
+// or one followed by anything but a colon.
+bool SplitHostAndPort(std::string_view work, std::string_view& hostPart, std::string_view& portText,
+                      bool& bracketed) {
+    TUdpAddress ignored;
+    bracketed = work.front() == '[';
+    hostPart = work;
+    portText = {};
+    if (bracketed) {
+        std::size_t close = work.find(']');
+        if (close == std::string_view::npos) return false;
+        std::string_view after = TrimLeft(work.substr(close + 1));
+        if (!after.empty() && after.front() != ':') return false;
+        hostPart = Trim(work.substr(1, close - 1));
+        if (!after.empty()) portText = TrimLeft(after.substr(1));
+    } else if (std::size_t colon = work.find(':');
+               colon != std::string_view::npos && !ParseIpv6(work, ignored)) {
+        hostPart = Trim(work.substr(0, colon));
+        portText = TrimLeft(work.substr(colon + 1));
+    }
+    return true;
+}
+
+// The port a port text names, or `defaultPort` for none, 0, a negative
+// number, one past the last port, or a service the system does not list.
+int ReadPort(std::string_view portText, int defaultPort) {
+    int port = defaultPort;
+    if (portText.empty()) return port;
+    if (std::isdigit(static_cast<unsigned char>(portText.front()))) {
+        // Digits up to the first non-digit; too many of them is no port.
+        int number = 0;
+        auto read = std::from_chars(portText.data(), portText.data() + portText.size(), number);
+        port = read.ec == std::errc{} ? number : 0;
+    } else {
+        LookupService(std::string(portText), port);
+    }
+    return port <= 0 || port > kMaxPort ? defaultPort : port;
+}
+
 }  // namespace
 
 TSnmpConnection::TSnmpConnection(std::string_view hostText, std::string_view communityText)
@@ -33,50 +74,90 @@ TSnmpConnection::~TSnmpConnection() { UdpClose(socket); }
 
 int TSnmpConnection::Open() {
     MakeSocket();
-    return Resolve(host, kDefaultPort);
+    TRouterTarget target = ReadRouterTarget(host, kDefaultPort);
+    retryLookup_ = false;
+    if (!target.name.empty() && target.result == 0) {
+        StartLookup(target);  // goes on with a lookup of the same name under way
+        return lastResolve;
+    }
+    lookup_.Cancel();
+    lastResolve = target.result;
+    if (target.result == 0) UseTarget(target.address, target.port);
+    return lastResolve;
 }
 
 void TSnmpConnection::MakeSocket() {
     UdpClose(socket);
-    socket = UdpOpen();
+    // One IPv6 socket that reaches IPv4 too; an IPv4 one where the system
+    // has no IPv6.
+    socket = UdpOpen(TUdpFamily::V6);
+    if (socket == kNoSocket) socket = UdpOpen(TUdpFamily::V4);
     // A failed bind (a second copy of the monitor holds the port) is not an
     // error: the socket then gets a port of the system's choice.
-    if (socket != kNoSocket) UdpBind(socket, 0, kLocalPort);
+    if (socket != kNoSocket) UdpBind(socket, TUdpAddress{}, kLocalPort);
+}
+
+TRouterTarget ReadRouterTarget(std::string_view text, int defaultPort) {
+    TRouterTarget target;
+    std::string_view work = Trim(Cut(text));
+    std::string_view hostPart;
+    std::string_view portText;
+    bool bracketed = false;
+    if (work.empty()) {
+        target.result = TSnmpConnection::kResolveEmpty;
+    } else if (!SplitHostAndPort(work, hostPart, portText, bracketed)) {
+        target.result = TSnmpConnection::kResolveNotFound;
+    } else if (!ParseIpv4(hostPart, target.address) && !ParseIpv6(hostPart, target.address)) {
+        // Only an address goes between brackets.
+        target.name = bracketed ? std::string_view{} : hostPart;
+        if (target.name.empty()) target.result = TSnmpConnection::kResolveNotFound;
+    }
+    target.port = ReadPort(portText, defaultPort);
+    return target;
 }
 
 int TSnmpConnection::Resolve(std::string_view text, int defaultPort) {
-    std::string_view work = Trim(Cut(text));
-    if (work.empty()) return kResolveEmpty;
+    TRouterTarget target = ReadRouterTarget(text, defaultPort);
+    if (target.result != 0) return target.result;
+    if (!target.name.empty() && !LookupHost(target.name, target.address)) return kResolveNotFound;
+    UseTarget(target.address, target.port);
+    return 0;
+}
 
-    std::string_view hostPart = work;
-    std::string_view portText;
-    if (std::size_t colon = work.find(':'); colon != std::string_view::npos) {
-        hostPart = Trim(work.substr(0, colon));
-        portText = TrimLeft(work.substr(colon + 1));
-    }
+void TSnmpConnection::UseTarget(const TUdpAddress& to, int toPort) {
+    address = to;
+    port = toPort;
+    hasAddress = true;
+}
 
-    std::string name(hostPart);
-    std::uint32_t resolved = 0;
-    if (!ParseIpv4(name, resolved) && !LookupHost(name, resolved)) return kResolveNotFound;
+void TSnmpConnection::StartLookup(const TRouterTarget& target) {
+    lookupPort_ = target.port;
+    lookup_.Start(target.name);
+    retryLookup_ = false;
+    lastResolve = kResolvePending;
+}
 
-    int newPort = defaultPort;
-    if (!portText.empty()) {
-        if (std::isdigit(static_cast<unsigned char>(portText.front()))) {
-            // Digits up to the first non-digit; too many of them is no port.
-            int number = 0;
-            auto read = std::from_chars(portText.data(), portText.data() + portText.size(), number);
-            newPort = read.ec == std::errc{} ? number : 0;
+void TSnmpConnection::LookUpAgain() {
+    TRouterTarget target = ReadRouterTarget(host, kDefaultPort);
+    if (target.result == 0 && !target.name.empty()) StartLookup(target);
+}
+
+void TSnmpConnection::TakeLookup() {
+    if (std::optional<TLookupAnswer> answer = lookup_.Take()) {
+        if (answer->found) {
+            UseTarget(answer->address, lookupPort_);
+            lastResolve = 0;
         } else {
-            LookupService(std::string(portText), newPort);
+            // The address held before, if any, stays in use.
+            lastResolve = kResolveNotFound;
+            retryLookup_ = true;
+            lookupFailed_ = Clock();
         }
     }
-    // 0, a negative number and one past the last port all mean "the usual".
-    if (newPort <= 0 || newPort > kMaxPort) newPort = defaultPort;
-
-    address = resolved;
-    port = newPort;
-    hasAddress = true;
-    return 0;
+    if (retryLookup_ && !hasAddress && Clock() - lookupFailed_ >= kLookupRetry) {
+        retryLookup_ = false;
+        LookUpAgain();
+    }
 }
 
 void TSnmpConnection::SetHost(std::string_view text) {
@@ -92,6 +173,7 @@ void TSnmpConnection::SetCommunity(std::string_view text) {
 }
 
 void TSnmpConnection::SendGet(std::string_view oidText) {
+    TakeLookup();
     if (!hasAddress) return;
     const std::int32_t id = nextRequestId;
     request_.SetRequest(id, Cut(oidText));
@@ -106,6 +188,7 @@ void TSnmpConnection::SendGet(std::string_view oidText) {
 }
 
 int TSnmpConnection::Poll(std::unique_ptr<TSnmpValue>& value) {
+    TakeLookup();
     if (!UdpReadable(socket, 0)) return 0;
     return Receive(value);
 }

@@ -149,7 +149,7 @@ TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
 TEST_F(SimRouterLink, WorksWhenTheLocalPortIsTaken) {
     StartRouter();
     TSocketHandle holder = UdpOpen();
-    ASSERT_TRUE(UdpBind(holder, 0, TSnmpConnection::kLocalPort));
+    ASSERT_TRUE(UdpBind(holder, TUdpAddress{}, TSnmpConnection::kLocalPort));
 
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
@@ -178,7 +178,9 @@ TEST_F(SimRouterLink, BindsTheFixedLocalPort) {
 TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     StartRouter();
     TSnmpConnection link("nosuchhost.invalid:16161", "kelpie");
-    EXPECT_EQ(link.Open(), TSnmpConnection::kResolveNotFound);
+    EXPECT_EQ(link.Open(), TSnmpConnection::kResolvePending);
+    ASSERT_TRUE(WaitForLookup(link));
+    EXPECT_EQ(link.lastResolve, TSnmpConnection::kResolveNotFound);
     EXPECT_FALSE(link.hasAddress);
     long before = UdpOutDatagrams();
     ASSERT_GE(before, 0);
@@ -192,10 +194,28 @@ TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
 
     // A name that no longer resolves leaves the last good router in place.
     link.SetHost("nosuchhost.invalid");
+    ASSERT_TRUE(WaitForLookup(link));
+    EXPECT_EQ(link.lastResolve, TSnmpConnection::kResolveNotFound);
     link.SendGet(kCpuOid);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     EXPECT_EQ(RequestIdOf(*value), 1);
+}
+
+TEST_F(SimRouterLink, AsksOverIpv6FromTheSameLocalPort) {
+    StartRouter({"--bind", "::1"});
+    for (const char* text : {"[::1]:16161", "[ ::1 ]: 16161"}) {
+        TSnmpConnection link(text, "kelpie");
+        ASSERT_EQ(link.Open(), 0) << text;
+        link.SendGet(kCpuOid);
+        std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+        ASSERT_TRUE(value) << text;
+        EXPECT_EQ(value->oid, kCpuOid);
+        EXPECT_TRUE(value->answered);
+    }
+    std::optional<std::string> line = WaitForRequest(0);
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(Contains(*line, "from=[::1]:65535 ")) << *line;
 }
 
 TEST_F(SimRouterLink, HearsRepliesFromAnotherAddress) {
