@@ -16,6 +16,7 @@
 
 #include "router/Routerconf.h"
 #include "router/SettingsKey.h"
+#include "router/SettingsText.h"
 
 namespace {
 
@@ -339,6 +340,27 @@ TEST_F(SettingsStore, TextsReadTheSameByUsAndByQSettings) {
         QSettings theirs(file_, QSettings::IniFormat);
         EXPECT_EQ(theirs.value("community").toString().toStdString(), text)
             << "as we wrote it: " << ReadFile().constData();
+    }
+}
+
+// Whatever a value holds, the line written for it reads back as it, and the
+// file stays one we read.
+TEST(SettingsText, EveryValueWrittenReadsBackExactly) {
+    const QString alphabet =
+        QString::fromUtf8("a \t\"\\;,=#@[]0fx\x01\x7f\n\r\xC3\xBC\xE2\x82\xAC") + QChar(0);
+    std::mt19937 random(13);
+    for (int round = 0; round < 5000; ++round) {
+        QString value;
+        const auto length = random() % 12;
+        for (unsigned i = 0; i < length; ++i)
+            value += alphabet[static_cast<qsizetype>(random() %
+                                                     static_cast<std::uint32_t>(alphabet.size()))];
+        TSettingsText text("; mine\n[General]\nx=1\n[Other]\ncommunity=other\n");
+        ASSERT_TRUE(text.SetValue("community", value) || value.isEmpty());
+        const TSettingsText again(text.Bytes());
+        ASSERT_TRUE(again.IsSettings()) << text.Bytes().constData();
+        ASSERT_EQ(again.Value("community"), value) << text.Bytes().constData();
+        ASSERT_EQ(again.Value("x"), "1");
     }
 }
 
