@@ -434,16 +434,6 @@ TEST_F(SettingsStore, WhatAnotherCopySavedMeanwhileStays) {
               "[General]\nhostname=10.1.1.1\nhidetask_usepassword=1\ncommunity=walrus\n");
 }
 
-TEST_F(SettingsStore, OpeningWithoutCreateLeavesAMissingFileMissing) {
-    SettingsKey key;
-    key.Open("ventrel", false);
-    EXPECT_FALSE(key.created);
-    EXPECT_FALSE(key.ReadFlag("hidetask_usepassword"));
-    key.WriteInteger("top", 3);
-    key.Close();
-    EXPECT_FALSE(QFileInfo::exists(file_));
-}
-
 TEST_F(SettingsStore, AFolderInPlaceOfTheFileIsLeftAlone) {
     ASSERT_TRUE(QDir().mkpath(file_ + "/inner"));
     TCiscoConfig config;
