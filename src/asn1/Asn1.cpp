@@ -84,17 +84,37 @@ std::size_t PutSubidentifier(std::uint32_t value, std::span<std::uint8_t> out, s
     return n;
 }
 
-// Encodes the contents of a dotted OID text: each arc read as ReadDecimal
-// reads the text up to the next '.', the first two combined. Returns false
-// when they do not fit `out`; `size` receives their length.
+// ReadDecimal from `at` on, moving `at` past the digits. `inline`: the
+// encoder reads every arc of every request with it.
+inline std::uint32_t ScanDecimal(std::string_view text, std::size_t& at) {
+    const std::size_t end = text.size();
+    while (at < end && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
+    bool negative = false;
+    if (at < end && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    std::uint32_t value = 0;
+    for (; at < end && text[at] >= '0' && text[at] <= '9'; ++at) {
+        value = value * 10u + static_cast<std::uint32_t>(text[at] - '0');
+    }
+    return negative ? 0u - value : value;
+}
+
+// Reads the arc at `at` of a dotted OID text as ReadDecimal reads the text up
+// to the next '.', and moves `at` past that '.'. One pass over the text.
+std::uint32_t NextArc(std::string_view text, std::size_t& at) {
+    std::uint32_t value = ScanDecimal(text, at);
+    while (at < text.size() && text[at] != '.') ++at;
+    if (at < text.size()) ++at;  // a '.' at the very end adds no arc
+    return value;
+}
+
+// Encodes the contents of a dotted OID text, the first two arcs combined.
+// Returns false when they do not fit `out`; `size` receives their length.
 bool EncodeOidContents(std::string_view text, std::span<std::uint8_t> out, std::size_t& size) {
     size = 0;
     std::uint32_t first = 0;
-    for (std::size_t arcs = 0; !text.empty(); ++arcs) {
-        std::size_t dot = text.find('.');
-        auto arc = static_cast<std::uint32_t>(ReadDecimal(text.substr(0, dot)));
-        // A '.' at the very end adds no arc.
-        text = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+    std::size_t at = 0;
+    for (std::size_t arcs = 0; at < text.size(); ++arcs) {
+        std::uint32_t arc = NextArc(text, at);
         if (arcs == 0) {
             first = arc;
             continue;
@@ -109,15 +129,8 @@ bool EncodeOidContents(std::string_view text, std::span<std::uint8_t> out, std::
 }  // namespace
 
 std::int32_t ReadDecimal(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::uint32_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
-    }
-    return static_cast<std::int32_t>(negative ? 0u - value : value);
+    std::size_t at = 0;
+    return static_cast<std::int32_t>(ScanDecimal(text, at));
 }
 
 std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out) {

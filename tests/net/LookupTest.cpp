@@ -46,12 +46,13 @@ public:
         etcFolder = folder;
         // One attempt of 30 seconds: a question that is not answered hangs
         // far longer than any test waits.
-        WriteFile(etcFolder / "resolv.conf", "nameserver 127.0.0.1\noptions timeout:30 attempts:1\n");
+        WriteFile(etcFolder / "resolv.conf",
+                  "nameserver 127.0.0.1\noptions timeout:30 attempts:1\n");
         WriteHosts("");
         for (const char* name : {"resolv.conf", "hosts"}) {
             std::string target = std::string("/etc/") + name;
-            ASSERT_EQ(::mount((etcFolder / name).c_str(), target.c_str(), nullptr, MS_BIND, nullptr),
-                      0)
+            ASSERT_EQ(
+                ::mount((etcFolder / name).c_str(), target.c_str(), nullptr, MS_BIND, nullptr), 0)
                 << target;
         }
     }
