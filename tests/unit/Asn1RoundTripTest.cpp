@@ -186,4 +186,47 @@ TEST(Asn1RoundTrip, NormalisationIsWhatTheDecoderReads) {
     }
 }
 
+// The encoder reads the arcs in one pass over the text. It must agree with
+// this plain reading of the rule: cut at each '.', read each arc with
+// ReadDecimal, combine the first two, base 128.
+std::vector<std::uint8_t> ReferenceOid(std::string_view text) {
+    std::vector<std::uint32_t> arcs;
+    while (!text.empty()) {
+        std::size_t dot = text.find('.');
+        arcs.push_back(static_cast<std::uint32_t>(ReadDecimal(text.substr(0, dot))));
+        text = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+    }
+    std::vector<std::uint8_t> contents;
+    for (std::size_t i = 1; i < arcs.size(); ++i) {
+        std::uint32_t subid = i == 1 ? arcs[0] * 40u + arcs[1] : arcs[i];
+        std::vector<std::uint8_t> groups;
+        do {
+            groups.insert(groups.begin(),
+                          static_cast<std::uint8_t>((subid & 0x7Fu) | (groups.empty() ? 0 : 0x80)));
+            subid >>= 7;
+        } while (subid != 0);
+        contents.insert(contents.end(), groups.begin(), groups.end());
+    }
+    std::vector<std::uint8_t> element = {kTagObject, static_cast<std::uint8_t>(contents.size())};
+    element.insert(element.end(), contents.begin(), contents.end());
+    return element;
+}
+
+TEST(Asn1RoundTrip, OidTextsEncodeAsTheirArcsRead) {
+    std::mt19937 rng(7);
+    // Mostly digits and dots, as OIDs are; the rest puts white space, signs
+    // and letters at every possible place of an arc.
+    const std::string alphabet = "0123456789012345678901234567890123456789........ \t+-x";
+    std::array<std::uint8_t, 256> out{};
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        std::size_t length = rng() % 24;
+        for (std::size_t k = 0; k < length; ++k) text.push_back(alphabet[rng() % alphabet.size()]);
+        if (i % 50 == 0) text += ".99999999999";  // wraps at 32 bits
+        std::size_t n = TAsn1Object(text).Encode(out);
+        std::vector<std::uint8_t> expected = ReferenceOid(text);
+        ASSERT_EQ(ToHex(std::span(out).first(n)), ToHex(expected)) << '"' << text << '"';
+    }
+}
+
 }  // namespace
