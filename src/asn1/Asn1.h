@@ -151,7 +151,9 @@ class TAsn1Sequence : public TAsn1Base {
 public:
     TAsn1Sequence() { kindName = "sequence"; }
     // Takes ownership of `child`. Returns false, dropping it, when the node
-    // already holds kMaxChildren children.
+    // already holds kMaxChildren children. In the header, as Child is: the
+    // decoder appends every element and the reply is read through Child, and
+    // out of line the two cost about a tenth of receiving it (bench/callgrind).
     bool Append(std::unique_ptr<TAsn1Base> child) {
         if (children.size() >= kMaxChildren) return false;
         // SNMP's lists hold two to four elements: one allocation, not three.
