@@ -196,11 +196,13 @@ int TSnmpConnection::Poll(std::unique_ptr<TSnmpValue>& value) {
 int TSnmpConnection::Receive(std::unique_ptr<TSnmpValue>& value) {
     TUdpPeer from;
     std::ptrdiff_t size = UdpReceive(socket, buffer_, from);
-    if (size < 0) return 0;
-    // An empty datagram or one cut short by the buffer gives an empty value,
-    // like any other that is no answer of ours; the next one is read in turn.
-    auto datagram = std::span(buffer_).first(
-        static_cast<std::size_t>(size) <= buffer_.size() ? static_cast<std::size_t>(size) : 0);
+    if (size == kUdpNothing) return 0;
+    // An empty datagram, one cut short by the buffer, or an error report
+    // that took a datagram's place gives an empty value, like any other that
+    // is no answer of ours; the next one is read in turn, within the caller's
+    // bound on datagrams per tick.
+    const bool fits = size >= 0 && static_cast<std::size_t>(size) <= buffer_.size();
+    auto datagram = std::span(buffer_).first(fits ? static_cast<std::size_t>(size) : 0);
     value = ReadReply(datagram, sent_, Clock());
     return 1;
 }

@@ -117,7 +117,8 @@ private:
         for (int i = 0; i < kMaxBurst; ++i) {
             TUdpPeer from;
             std::ptrdiff_t size = UdpReceive(socket_, buffer_, from);
-            if (size < 0) return;
+            if (size == kUdpNothing) return;
+            if (size == kUdpSkipped) continue;
             ++requests_;
             std::string sender = PeerText(from);
             if (static_cast<std::size_t>(size) > buffer_.size()) {
