@@ -10,7 +10,9 @@
 namespace {
 
 // Winsock takes lengths as int; no datagram comes near the limit.
-int SizeArgument(std::size_t size) { return static_cast<int>(std::min<std::size_t>(size, INT_MAX)); }
+int SizeArgument(std::size_t size) {
+    return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
+}
 
 }  // namespace
 
@@ -72,9 +74,9 @@ bool UdpSendTo(TSocketHandle socket, const TUdpPeer& to, std::span<const std::ui
     sockaddr_storage sa{};
     socklen_t length = ToSocketAddress(to, SocketFamily(socket), sa);
     if (length == 0) return false;
-    int sent = ::sendto(socket, reinterpret_cast<const char*>(octets.data()),
-                        SizeArgument(octets.size()), 0, reinterpret_cast<const sockaddr*>(&sa),
-                        length);
+    int sent =
+        ::sendto(socket, reinterpret_cast<const char*>(octets.data()), SizeArgument(octets.size()),
+                 0, reinterpret_cast<const sockaddr*>(&sa), length);
     return sent != SOCKET_ERROR && static_cast<std::size_t>(sent) == octets.size();
 }
 

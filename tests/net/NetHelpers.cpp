@@ -1,8 +1,8 @@
 #include "tests/net/NetHelpers.h"
 
 #ifdef _WIN32
-#include <winsock2.h>
 #include <iphlpapi.h>
+#include <winsock2.h>
 #else
 #include <ifaddrs.h>
 #include <net/if.h>

@@ -58,7 +58,8 @@ bool TChild::Start(const std::vector<std::string>& argv,
     if (!environment.empty()) {
         for (const std::string& e : environment) block += e + '\0';
         if (char* ours = ::GetEnvironmentStringsA()) {
-            for (const char* e = ours; *e != '\0'; e += std::strlen(e) + 1) block += std::string(e) + '\0';
+            for (const char* e = ours; *e != '\0'; e += std::strlen(e) + 1)
+                block += std::string(e) + '\0';
             ::FreeEnvironmentStringsA(ours);
         }
         block += '\0';
@@ -71,9 +72,9 @@ bool TChild::Start(const std::vector<std::string>& argv,
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION started{};
-    const BOOL ok = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                     CREATE_NO_WINDOW, block.empty() ? nullptr : block.data(),
-                                     nullptr, &startup, &started);
+    const BOOL ok =
+        ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                         block.empty() ? nullptr : block.data(), nullptr, &startup, &started);
     ::CloseHandle(writeEnd);
     if (!ok) {
         ::CloseHandle(readEnd);
@@ -116,7 +117,8 @@ std::optional<std::string> TChild::ReadLine(std::chrono::milliseconds timeout) {
         }
         char chunk[4096];
         DWORD n = 0;
-        if (::ReadFile(Handle(output_), chunk, std::min<DWORD>(waiting, sizeof chunk), &n, nullptr)) {
+        if (::ReadFile(Handle(output_), chunk, std::min<DWORD>(waiting, sizeof chunk), &n,
+                       nullptr)) {
             pending_.append(chunk, n);
         }
     }
