@@ -1,11 +1,11 @@
 // The socket layer on Windows Sockets: the calls of Udpsocket.cpp, with the
 // ways Windows differs kept here. What the two share is in Udpaddress.cpp.
-#include <mswsock.h>
-
 #include <algorithm>
 #include <climits>
 
 #include "snmp/Sockapi.h"
+// After winsock2.h, which Sockapi.h brings.
+#include <mswsock.h>
 
 namespace {
 

@@ -1,8 +1,9 @@
 #include "tests/net/NetHelpers.h"
 
 #ifdef _WIN32
-#include <iphlpapi.h>
 #include <winsock2.h>
+// After winsock2.h, which must come before windows.h.
+#include <iphlpapi.h>
 #else
 #include <ifaddrs.h>
 #include <net/if.h>
