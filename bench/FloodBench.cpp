@@ -22,8 +22,8 @@
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
-#include "tests/faults/GarbageFlood.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/GarbageFlood.h"
+#include "tests/support/NetHelpers.h"
 #include "widgets/Fonts.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "tests/gui/FakeRouter.h"
-#include "tests/net/Child.h"
+#include "tests/support/Child.h"
+#include "tests/support/FakeRouter.h"
 
 namespace {
 

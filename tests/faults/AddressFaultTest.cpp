@@ -9,8 +9,8 @@
 #include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
 #include "tests/faults/FaultRig.h"
-#include "tests/gui/FakeRouter.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/FakeRouter.h"
+#include "tests/support/NetHelpers.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {

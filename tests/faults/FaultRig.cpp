@@ -14,7 +14,7 @@
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
-#include "tests/gui/FakeRouter.h"
+#include "tests/support/FakeRouter.h"
 
 namespace faults {
 

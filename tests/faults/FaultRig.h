@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "monitor/Fciscomon.h"
-#include "tests/gui/WhenOpen.h"
-#include "tests/net/Child.h"
+#include "tests/support/Child.h"
+#include "tests/support/WhenOpen.h"
 
 class TFakeRouter;
 struct TCiscoInterface;

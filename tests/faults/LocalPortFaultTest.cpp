@@ -12,8 +12,8 @@
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
 #include "tests/faults/FaultRig.h"
-#include "tests/faults/GarbageFlood.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/GarbageFlood.h"
+#include "tests/support/NetHelpers.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {

@@ -10,7 +10,7 @@
 #include "snmp/Snmp.h"
 #include "tests/faults/FaultRig.h"
 #include "tests/faults/SimTwin.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {

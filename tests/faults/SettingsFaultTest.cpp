@@ -17,8 +17,8 @@
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
 #include "tests/faults/FaultRig.h"
-#include "tests/gui/FakeRouter.h"
-#include "tests/net/Child.h"
+#include "tests/support/Child.h"
+#include "tests/support/FakeRouter.h"
 
 namespace faults {
 namespace {

@@ -6,7 +6,7 @@
 #include <QImage>
 
 #include "tests/gui/RecordingCanvas.h"
-#include "tests/unit/FixedCanvas.h"
+#include "tests/support/FixedCanvas.h"
 #include "widgets/Fonts.h"
 #include "widgets/Htmllabel.h"
 #include "widgets/Largehtmllabel.h"

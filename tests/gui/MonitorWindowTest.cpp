@@ -22,8 +22,8 @@
 #include "shell/Faboutventrel.h"
 #include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
-#include "tests/gui/FakeRouter.h"
-#include "tests/gui/WhenOpen.h"
+#include "tests/support/FakeRouter.h"
+#include "tests/support/WhenOpen.h"
 #include "widgets/Gaugebar.h"
 
 namespace {

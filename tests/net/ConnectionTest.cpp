@@ -6,9 +6,9 @@
 
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
-#include "tests/net/Child.h"
-#include "tests/net/NetHelpers.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Child.h"
+#include "tests/support/Hex.h"
+#include "tests/support/NetHelpers.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;

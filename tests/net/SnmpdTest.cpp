@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "snmp/Snmp.h"
-#include "tests/net/Child.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/Child.h"
+#include "tests/support/NetHelpers.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "asn1/Asn1.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Hex.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "snmp/Snmp.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Hex.h"
 
 namespace {
 

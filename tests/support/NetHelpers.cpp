@@ -1,4 +1,4 @@
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
 
 #include <ifaddrs.h>
 #include <net/if.h>

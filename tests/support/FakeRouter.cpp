@@ -1,4 +1,4 @@
-#include "tests/gui/FakeRouter.h"
+#include "tests/support/FakeRouter.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
