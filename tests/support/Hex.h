@@ -1,5 +1,8 @@
-// Hex text <-> octets for test vectors: "30 26 02 01 00".
+// Hex text <-> octets for test vectors: "30 26 02 01 00". The same reader
+// and writer as berdump's, so a vector pasted from its output reads back.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <span>
@@ -7,32 +10,14 @@
 #include <string_view>
 #include <vector>
 
-inline std::string ToHex(std::span<const std::uint8_t> octets) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (std::uint8_t octet : octets) {
-        if (!text.empty()) text.push_back(' ');
-        text.push_back(digits[octet >> 4]);
-        text.push_back(digits[octet & 0x0F]);
-    }
-    return text;
-}
+#include "tools/berdump/HexText.h"
 
+inline std::string ToHex(std::span<const std::uint8_t> octets) { return FormatHex(octets); }
+
+// A vector that does not read is a typing error in the test: it fails the
+// test rather than feeding fewer octets than meant.
 inline std::vector<std::uint8_t> FromHex(std::string_view text) {
-    std::vector<std::uint8_t> octets;
-    int high = -1;
-    for (char c : text) {
-        int v = c >= '0' && c <= '9'   ? c - '0'
-                : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                       : -1;
-        if (v < 0) continue;
-        if (high < 0) {
-            high = v;
-        } else {
-            octets.push_back(static_cast<std::uint8_t>(high * 16 + v));
-            high = -1;
-        }
-    }
-    return octets;
+    THexOctets hex = ParseHex(text);
+    if (!hex.ok()) ADD_FAILURE() << "not a hex vector: \"" << text << "\"";
+    return hex.octets;
 }
