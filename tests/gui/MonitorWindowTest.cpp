@@ -23,19 +23,21 @@
 #include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
 #include "tests/support/FakeRouter.h"
+#include "tests/support/Oids.h"
 #include "tests/support/WhenOpen.h"
 #include "widgets/Gaugebar.h"
 
 namespace {
 
-const std::string kCpu = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
-const std::string kPoolUsed = "1.3.6.1.4.1.9.9.48.1.1.1.5.";
-const std::string kPoolFree = "1.3.6.1.4.1.9.9.48.1.1.1.6.";
-const std::string kDescr = "1.3.6.1.2.1.2.2.1.2.";
-const std::string kInUcast = "1.3.6.1.2.1.2.2.1.11.";
-const std::string kInNUcast = "1.3.6.1.2.1.2.2.1.12.";
-const std::string kOutUcast = "1.3.6.1.2.1.2.2.1.17.";
-const std::string kOutNUcast = "1.3.6.1.2.1.2.2.1.18.";
+const std::string kCpu = mib::kCpu;
+const std::string kPoolName = mib::kPoolName;
+const std::string kPoolUsed = mib::kPoolUsed;
+const std::string kPoolFree = mib::kPoolFree;
+const std::string kDescr = mib::kIfDescr;
+const std::string kInUcast = mib::kIfInUcast;
+const std::string kInNUcast = mib::kIfInNUcast;
+const std::string kOutUcast = mib::kIfOutUcast;
+const std::string kOutNUcast = mib::kIfOutNUcast;
 
 class MonitorWindow : public ::testing::Test {
 protected:
@@ -206,8 +208,7 @@ TEST_F(MonitorWindow, RequestsPerTick) {
     ASSERT_EQ(router.requests.size(), 21u);
     std::vector<std::string> expected = {kCpu};
     for (std::string p : {"1", "2"}) {
-        expected.insert(expected.end(),
-                        {"1.3.6.1.4.1.9.9.48.1.1.1.2." + p, kPoolUsed + p, kPoolFree + p});
+        expected.insert(expected.end(), {kPoolName + p, kPoolUsed + p, kPoolFree + p});
     }
     for (int i = 0; i < 10; ++i) expected.push_back(kDescr + std::to_string(i));
     for (const auto& counter : {kInUcast, kInNUcast, kOutUcast, kOutNUcast})

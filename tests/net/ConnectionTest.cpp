@@ -9,6 +9,7 @@
 #include "tests/support/Child.h"
 #include "tests/support/Hex.h"
 #include "tests/support/NetHelpers.h"
+#include "tests/support/Oids.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;
@@ -55,11 +56,11 @@ TEST_F(SimRouterLink, AsksAndReadsTheAnswer) {
         std::string text;  // empty: a number is expected
     };
     const Case cases[] = {
-        {kCpuOid, ""},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.2.1", "Processor"},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.2.2", "I/O"},
-        {std::string(kDescrOid) + "1", "FastEthernet0/0"},
-        {std::string(kDescrOid) + "5", "GigabitEthernet0/0"},
+        {mib::kCpu, ""},
+        {mib::Cell(mib::kPoolName, 1), "Processor"},
+        {mib::Cell(mib::kPoolName, 2), "I/O"},
+        {mib::Cell(mib::kIfDescr, 1), "FastEthernet0/0"},
+        {mib::Cell(mib::kIfDescr, 5), "GigabitEthernet0/0"},
     };
     for (const Case& c : cases) {
         link.SendGet(c.oid);
@@ -74,10 +75,10 @@ TEST_F(SimRouterLink, AsksAndReadsTheAnswer) {
 
     // The monitor asks for instance 0, which the router does not have: the
     // answer is noSuchName with the NULL echoed, an answered empty value.
-    link.SendGet(std::string(kDescrOid) + "0");
+    link.SendGet(mib::Cell(mib::kIfDescr, 0));
     std::unique_ptr<TSnmpValue> missing = WaitForValue(link);
     ASSERT_TRUE(missing);
-    EXPECT_EQ(missing->oid, std::string(kDescrOid) + "0");
+    EXPECT_EQ(missing->oid, mib::Cell(mib::kIfDescr, 0));
     EXPECT_TRUE(missing->answered);
     EXPECT_EQ(missing->valueText, "");
     EXPECT_EQ(missing->value, 0);
@@ -89,13 +90,13 @@ TEST_F(SimRouterLink, RequestIdsRunOnAcrossSetHost) {
     link.Open();
     std::vector<std::int64_t> ids;
     for (int i = 0; i < 3; ++i) {
-        link.SendGet(kCpuOid);
+        link.SendGet(mib::kCpu);
         std::unique_ptr<TSnmpValue> value = WaitForValue(link);
         ASSERT_TRUE(value);
         ids.push_back(RequestIdOf(*value));
     }
     link.SetHost("127.0.0.1 : 16161");  // another text for the same router
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     ids.push_back(RequestIdOf(*value));
@@ -108,19 +109,19 @@ TEST_F(SimRouterLink, SetHostReopensOnlyWhenTheTextChanged) {
     StartRouter();
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForRequest(0));
     link.SetHost(kRouter);  // same text: the waiting reply stays
     std::unique_ptr<TSnmpValue> kept = WaitForValue(link, 500ms);
     ASSERT_TRUE(kept);
     EXPECT_EQ(RequestIdOf(*kept), 0);
 
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForRequest(1));
     link.SetHost("127.0.0.1:16161 ");  // changed: a new socket, the old reply gone
     std::unique_ptr<TSnmpValue> gone;
     EXPECT_EQ(link.Poll(gone), 0);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> fresh = WaitForValue(link);
     ASSERT_TRUE(fresh);
     EXPECT_EQ(RequestIdOf(*fresh), 2);
@@ -130,8 +131,8 @@ TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
     StartRouter();
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
-    link.SendGet("1.3.6.1.4.1.9.9.48.1.1.1.5.1");
+    link.SendGet(mib::kCpu);
+    link.SendGet(mib::Cell(mib::kPoolUsed, 1));
     ASSERT_TRUE(WaitForRequest(0));
     ASSERT_TRUE(WaitForRequest(1));
     std::unique_ptr<TSnmpValue> first;
@@ -141,8 +142,8 @@ TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
     EXPECT_EQ(link.Poll(second), 1);
     EXPECT_EQ(link.Poll(third), 0);
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->oid, kCpuOid);
-    EXPECT_EQ(second->oid, "1.3.6.1.4.1.9.9.48.1.1.1.5.1");
+    EXPECT_EQ(first->oid, mib::kCpu);
+    EXPECT_EQ(second->oid, mib::Cell(mib::kPoolUsed, 1));
     EXPECT_FALSE(third);
 }
 
@@ -153,10 +154,10 @@ TEST_F(SimRouterLink, WorksWhenTheLocalPortIsTaken) {
 
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
-    EXPECT_EQ(value->oid, kCpuOid);
+    EXPECT_EQ(value->oid, mib::kCpu);
     std::uint16_t local = UdpLocalPort(link.socket);
     EXPECT_NE(local, TSnmpConnection::kLocalPort);
     EXPECT_NE(local, 0);
@@ -169,7 +170,7 @@ TEST_F(SimRouterLink, BindsTheFixedLocalPort) {
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
     EXPECT_EQ(UdpLocalPort(link.socket), TSnmpConnection::kLocalPort);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::optional<std::string> line = WaitForRequest(0);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "from=127.0.0.1:65535 ")) << *line;
@@ -182,17 +183,17 @@ TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     EXPECT_FALSE(link.hasAddress);
     long before = UdpOutDatagrams();
     ASSERT_GE(before, 0);
-    for (int i = 0; i < 3; ++i) link.SendGet(kCpuOid);
+    for (int i = 0; i < 3; ++i) link.SendGet(mib::kCpu);
     EXPECT_EQ(UdpOutDatagrams(), before);
     EXPECT_EQ(link.nextRequestId, 0);
 
     link.SetHost(kRouter);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForValue(link));
 
     // A name that no longer resolves leaves the last good router in place.
     link.SetHost("nosuchhost.invalid");
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     EXPECT_EQ(RequestIdOf(*value), 1);
@@ -202,10 +203,10 @@ TEST_F(SimRouterLink, HearsRepliesFromAnotherAddress) {
     StartRouter({"--reply-from", "127.0.0.2"});
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
-    EXPECT_EQ(value->oid, kCpuOid);
+    EXPECT_EQ(value->oid, mib::kCpu);
     EXPECT_TRUE(value->answered);
 }
 
@@ -219,7 +220,7 @@ TEST_F(SimRouterLink, DropsADatagramTooLargeForTheBuffer) {
     std::vector<std::uint8_t> fitting(TSnmpConnection::kBufferSize, 0x30);
     ASSERT_TRUE(UdpSendTo(stranger, monitor, oversized));
     ASSERT_TRUE(UdpSendTo(stranger, monitor, fitting));
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForRequest(0));
 
     // The 4097 octets are skipped; 4096 fit and make a value that is no
@@ -233,7 +234,7 @@ TEST_F(SimRouterLink, DropsADatagramTooLargeForTheBuffer) {
     EXPECT_FALSE(junk->answered);
     EXPECT_EQ(link.Poll(reply), 1);
     ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->oid, kCpuOid);
+    EXPECT_EQ(reply->oid, mib::kCpu);
     EXPECT_EQ(link.Poll(none), 0);
     UdpClose(stranger);
 }
@@ -242,7 +243,7 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     StartRouter();
     TSnmpConnection link(kRouter, "public");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::optional<std::string> line = WaitForRequest(0);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "ignored=wrong-community")) << *line;
@@ -250,7 +251,7 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     EXPECT_EQ(link.Poll(none), 0);
 
     link.SetCommunity("kelpie");
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     EXPECT_EQ(RequestIdOf(*value), 1);
@@ -263,7 +264,7 @@ TEST_F(SimRouterLink, LosesAShareOfTheReplies) {
     int lost = 0;
     int sent = 0;
     for (long id = 0; id < 40; ++id) {
-        link.SendGet(kCpuOid);
+        link.SendGet(mib::kCpu);
         std::optional<std::string> line = WaitForRequest(id);
         ASSERT_TRUE(line) << id;
         lost += Contains(*line, "reply=lost") ? 1 : 0;
@@ -282,7 +283,7 @@ TEST_F(SimRouterLink, DelaysRepliesWhenAsked) {
     StartRouter({"--delay", "400"});
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::optional<std::string> line = WaitForRequest(0);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "reply=delayed")) << *line;
@@ -308,7 +309,7 @@ TEST(SnmpWire, GetRequestOctets) {
     std::array<std::uint8_t, 256> got{};
     TUdpPeer from;
 
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(UdpReadable(catcher, 2000));
     std::ptrdiff_t n = UdpReceive(catcher, got, from);
     ASSERT_GT(n, 0);
@@ -319,7 +320,7 @@ TEST(SnmpWire, GetRequestOctets) {
 
     // A 200-character community needs the two-octet length form.
     link.SetCommunity(std::string(200, 'c'));
-    link.SendGet("1.3.6.1.2.1.2.2.1.2.0");
+    link.SendGet(mib::Cell(mib::kIfDescr, 0));
     ASSERT_TRUE(UdpReadable(catcher, 2000));
     n = UdpReceive(catcher, got, from);
     ASSERT_GT(n, 0);
