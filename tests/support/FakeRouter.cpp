@@ -9,34 +9,7 @@
 #include <array>
 #include <stdexcept>
 
-namespace {
-
-const TAsn1Sequence* List(const TAsn1Base* node) {
-    return dynamic_cast<const TAsn1Sequence*>(node);
-}
-
-// Reads community, request-id and OID out of a GetRequest; false when the
-// datagram is not one.
-bool ParseRequest(std::span<const std::uint8_t> octets, TFakeRequest& request) {
-    TAsn1Decoded decoded = Gulp(octets);
-    const TAsn1Sequence* message = List(decoded.node.get());
-    if (message == nullptr || message->Count() != 3) return false;
-    const auto* community = dynamic_cast<const TAsn1OctetString*>(message->Child(1));
-    const TAsn1Sequence* pdu = List(message->Child(2));
-    if (community == nullptr || pdu == nullptr || pdu->Count() != 4) return false;
-    const auto* id = dynamic_cast<const TAsn1Integer*>(pdu->Child(0));
-    const TAsn1Sequence* bindings = List(pdu->Child(3));
-    const TAsn1Sequence* binding =
-        bindings && bindings->Count() == 1 ? List(bindings->Child(0)) : nullptr;
-    const auto* oid = binding ? dynamic_cast<const TAsn1Object*>(binding->Child(0)) : nullptr;
-    if (id == nullptr || oid == nullptr) return false;
-    request.community = community->data;
-    request.requestId = id->value;
-    request.oid = oid->oid;
-    return true;
-}
-
-}  // namespace
+#include "tools/simrouter/SimAgent.h"
 
 TFakeRouter::TFakeRouter(const char* address, std::uint16_t port) {
     socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
@@ -77,10 +50,11 @@ int TFakeRouter::Serve(int waitMs) {
                                reinterpret_cast<sockaddr*>(&from), &size);
         if (n <= 0) break;
         ++count;
-        TFakeRequest request;
-        request.sourceAddress = from.sin_addr.s_addr;
-        request.sourcePort = ntohs(from.sin_port);
-        if (!ParseRequest(std::span(buffer).first(static_cast<std::size_t>(n)), request)) continue;
+        TSimRequest read;
+        TAsn1Decoded decoded = Gulp(std::span(buffer).first(static_cast<std::size_t>(n)));
+        if (!ReadSimRequest(decoded.node.get(), read) || read.oids.size() != 1) continue;
+        TFakeRequest request{read.community, read.requestId, read.oids[0], from.sin_addr.s_addr,
+                             ntohs(from.sin_port)};
         requests.push_back(request);
         if (answer) Reply(request);
     }
@@ -88,29 +62,23 @@ int TFakeRouter::Serve(int waitMs) {
 }
 
 void TFakeRouter::Reply(const TFakeRequest& request) {
+    // simrouter's own encoder, so a scripted answer is byte for byte what
+    // the simulated router would send.
+    TSimRequest asked;
+    asked.community = request.community;
+    asked.requestId = request.requestId;
+    asked.oids = {request.oid};
     auto found = values_.find(request.oid);
-    auto binding = std::make_unique<TAsn1Sequence>();
-    binding->Append(std::make_unique<TAsn1Object>(request.oid));
-    binding->Append(found != values_.end() ? found->second() : std::make_unique<TAsn1Null>());
-    auto bindings = std::make_unique<TAsn1Sequence>();
-    bindings->Append(std::move(binding));
-    auto pdu = std::make_unique<TAsn1Implicit>(true, 2);
-    pdu->Append(std::make_unique<TAsn1Integer>(request.requestId));
-    pdu->Append(std::make_unique<TAsn1Integer>(found != values_.end() ? 0 : 2));  // noSuchName
-    pdu->Append(std::make_unique<TAsn1Integer>(found != values_.end() ? 0 : 1));
-    pdu->Append(std::move(bindings));
-    TAsn1Sequence message;
-    message.Append(std::make_unique<TAsn1Integer>(0));
-    message.Append(std::make_unique<TAsn1OctetString>(request.community));
-    message.Append(std::move(pdu));
-
-    std::array<std::uint8_t, 4096> out{};
-    std::size_t size = message.Encode(out);
+    std::vector<std::unique_ptr<TAsn1Base>> values;
+    if (found != values_.end()) values.push_back(found->second());
+    const bool known = !values.empty();
+    std::vector<std::uint8_t> out = EncodeSimResponse(asked, known ? 0 : TSimAgent::kNoSuchName,
+                                                      known ? 0 : 1, std::move(values));
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = request.sourceAddress;
     to.sin_port = htons(request.sourcePort);
-    ::sendto(socket_, out.data(), size, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    ::sendto(socket_, out.data(), out.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
 }
 
 void TFakeRouter::SendRaw(const std::vector<std::uint8_t>& octets, std::uint16_t toPort) {
