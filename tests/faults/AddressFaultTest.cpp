@@ -8,10 +8,11 @@
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
-#include "tests/faults/FaultRig.h"
 #include "tests/support/FakeRouter.h"
 #include "tests/support/NetHelpers.h"
 #include "tests/support/Oids.h"
+#include "tests/support/WhenOpen.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {

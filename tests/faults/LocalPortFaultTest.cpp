@@ -11,10 +11,10 @@
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
-#include "tests/faults/FaultRig.h"
 #include "tests/support/GarbageFlood.h"
 #include "tests/support/NetHelpers.h"
 #include "tests/support/Oids.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {

@@ -8,10 +8,10 @@
 
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
-#include "tests/faults/FaultRig.h"
 #include "tests/faults/SimTwin.h"
 #include "tests/support/NetHelpers.h"
 #include "tests/support/Oids.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {

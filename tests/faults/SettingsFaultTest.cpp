@@ -16,10 +16,11 @@
 
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
-#include "tests/faults/FaultRig.h"
 #include "tests/support/Child.h"
 #include "tests/support/FakeRouter.h"
 #include "tests/support/Oids.h"
+#include "tests/support/WhenOpen.h"
+#include "tests/support/WindowRig.h"
 
 namespace faults {
 namespace {

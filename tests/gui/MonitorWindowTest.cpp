@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,8 +13,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
@@ -25,6 +22,7 @@
 #include "tests/support/FakeRouter.h"
 #include "tests/support/Oids.h"
 #include "tests/support/WhenOpen.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace {
@@ -39,50 +37,19 @@ const std::string kInNUcast = mib::kIfInNUcast;
 const std::string kOutUcast = mib::kIfOutUcast;
 const std::string kOutNUcast = mib::kIfOutNUcast;
 
-class MonitorWindow : public ::testing::Test {
+class MonitorWindow : public ::testing::Test, protected TWindowRig {
 protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
         WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=kelpie\n").arg(router.port()));
     }
 
-    void WriteSettings(const QString& general) {
-        QDir(home.path()).mkpath("Quillot");
-        QFile file(SettingsPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(("[General]\n" + general).toUtf8());
-    }
-
-    QString SettingsPath() const { return home.path() + "/Quillot/ventrel.conf"; }
-
     QSettings Stored() const { return QSettings(SettingsPath(), QSettings::IniFormat); }
 
-    void Open() {
-        window = std::make_unique<TFormCiscoMon>();
-        // The test drives the ticks itself.
-        window->TimerPoll->stop();
-        window->TimerRequest->stop();
-        window->Now = [this] { return now; };
-    }
-
     // One request tick, the agent's answers, one poll tick.
-    void Tick() {
-        window->TimerRequestTimer();
-        router.Serve(50);
-        pollfd ready{window->connection()->socket, POLLIN, 0};
-        ::poll(&ready, 1, 200);
-        window->TimerPollTimer();
-    }
+    void Tick() { TWindowRig::Tick(router); }
 
-    bool Waiting() const {
-        return window->PageControl1->currentWidget() == window->TabSheetWaiting;
-    }
-
-    QTemporaryDir home;
     TFakeRouter router;
-    std::unique_ptr<TFormCiscoMon> window;
-    std::int64_t now = 1'000'000;
 };
 
 TEST_F(MonitorWindow, FirstStartShowsTheWaitingTextAndPlaceholderNames) {
