@@ -1,5 +1,5 @@
 // The shell's plain logic: dialog placement, password comparison, text
-// limits, the tray's mouse events and the gauge percentage.
+// limits and the gauge percentage.
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -38,11 +38,6 @@ TEST(PlaceDialog, Arithmetic) {
     }
 }
 
-TEST(PlaceDialog, AbsentWindowsAreLeftAlone) {
-    PlaceDialog(nullptr, nullptr);  // must not crash
-    SUCCEED();
-}
-
 TEST(Password, LettersCompareWithoutCase) {
     const struct {
         const char* entered;
@@ -76,14 +71,6 @@ TEST(Strconv, TextIsCutAt1023BytesOnACharacterBoundary) {
     std::string cut = TextToBuffer(QString(1022, 'a') + QChar(0xE9));
     EXPECT_EQ(cut.size(), 1022u);
     EXPECT_EQ(TextToBuffer(QString(1021, 'a') + QChar(0xE9)).size(), 1023u);
-}
-
-TEST(Tray, ActivationsMapToMouseEvents) {
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::Trigger), 513);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::Context), 516);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::DoubleClick), 515);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::MiddleClick), 519);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::Unknown), 0);
 }
 
 TEST(Gauges, Percent) {
