@@ -137,7 +137,9 @@ TEST_F(SimAgentTest, ErrorIndexPointsAtTheFirstMissingBinding) {
     // A GetRequest with three bindings, the second missing.
     TAsn1SnmpGet get("kelpie", 9, mib::kCpu);
     auto* pdu = dynamic_cast<TAsn1Sequence*>(get.Child(2));
+    ASSERT_TRUE(pdu);
     auto* bindings = dynamic_cast<TAsn1Sequence*>(pdu->Child(3));
+    ASSERT_TRUE(bindings);
     for (const std::string& oid : {mib::Cell(mib::kIfDescr, 0), mib::Cell(mib::kIfDescr, 1)}) {
         auto binding = std::make_unique<TAsn1Sequence>();
         binding->Append(std::make_unique<TAsn1Object>(oid));
