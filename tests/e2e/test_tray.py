@@ -154,7 +154,7 @@ class VentrelOnADesktop(unittest.TestCase):
 
     def test_a_guarded_window_mapped_from_outside_hides_again(self):
         self.start_ventrel()
-        self.assertTrue(wait_for(lambda: self.settings().get("community")))
+        wait_until(lambda: self.settings().get("community"), "the first start's settings")
         self.add_settings(hidetask_usepassword="yes", hidetask_password="Blue;Heron")
         self.hide()
         # Every change of the window's WM_STATE prints a report: the window
@@ -176,10 +176,9 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertFalse(self.desktop.windows(name="Configuration"), "nothing of it can be used")
 
         self.desktop.click_window(self.icon)
-        self.assertTrue(wait_for(lambda: self.desktop.windows(name="Restore Program")),
-                        "the way back is the password")
-        self.desktop.type("blue;heron")
-        self.desktop.keys("Return")
+        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"),
+                            "the password dialog: the way back is the password")
+        self.type_into(dialog[0], "Return", text="blue;heron")
         self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
                         "the whole password, semicolon and all, restores the window")
 
