@@ -1,10 +1,9 @@
 // The shell's plain logic: dialog placement, password comparison, text
-// limits, the tray's mouse events and the gauge percentage.
+// limits and the tray's mouse events.
 #include <gtest/gtest.h>
 
 #include <QString>
 
-#include "monitor/Fciscomon.h"
 #include "shell/Formutil.h"
 #include "shell/Hidetask.h"
 #include "shell/Strconv.h"
@@ -84,26 +83,6 @@ TEST(Tray, ActivationsMapToMouseEvents) {
     EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::DoubleClick), 515);
     EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::MiddleClick), 519);
     EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::Unknown), 0);
-}
-
-TEST(Gauges, Percent) {
-    const struct {
-        std::int64_t part, total;
-        int percent;
-    } cases[] = {
-        {1, 3, 33},
-        {2, 3, 66},
-        {5, 0, 0},
-        {5, -4, 0},
-        {0, 10, 0},
-        {10, 10, 100},
-        // Pools of 2 to 4 GiB: sums beyond 32 bits.
-        {4'000'000'000LL, 6'000'000'000LL, 66},
-        {8'589'934'590LL, 8'589'934'590LL, 100},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Percent(c.part, c.total), c.percent) << c.part << " of " << c.total;
-    }
 }
 
 }  // namespace
