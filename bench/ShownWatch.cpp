@@ -82,12 +82,12 @@ private:
     }
 
     std::string Title(xcb_window_t window) {
-        for (auto [property, type] : {std::pair{netWmName_, utf8_},
-                                      std::pair<xcb_atom_t, xcb_atom_t>{XCB_ATOM_WM_NAME,
-                                                                        XCB_ATOM_STRING}}) {
+        for (auto [property, type] :
+             {std::pair{netWmName_, utf8_},
+              std::pair<xcb_atom_t, xcb_atom_t>{XCB_ATOM_WM_NAME, XCB_ATOM_STRING}}) {
             TReply<xcb_get_property_reply_t> reply(
-                xcb_get_property_reply(
-                    x_, xcb_get_property(x_, 0, window, property, type, 0, 256), nullptr),
+                xcb_get_property_reply(x_, xcb_get_property(x_, 0, window, property, type, 0, 256),
+                                       nullptr),
                 &std::free);
             if (!reply || reply->type == XCB_ATOM_NONE) continue;
             const int length = xcb_get_property_value_length(reply.get());

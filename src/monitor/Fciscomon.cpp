@@ -15,16 +15,17 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include "monitor/Monitorlook.h"
 #include "monitor/Startdir.h"
 #include "router/Readings.h"
 #include "router/Routerconf.h"
 #include "shell/Faboutventrel.h"
+#include "shell/Fonts.h"
 #include "shell/Formutil.h"
 #include "shell/Frouterconfig.h"
 #include "shell/Hidetask.h"
 #include "shell/Viewdoc.h"
 #include "snmp/Snmp.h"
-#include "widgets/Fonts.h"
 #include "widgets/Gaugebar.h"
 #include "widgets/Largehtmllabel.h"
 
@@ -148,7 +149,7 @@ void TFormCiscoMon::CreateGauges() {
     ProgressBarMem = MakeControl<TGaugeBar>(page, "ProgressBarMem", {32, 52, 150, 17});
     ProgressBarCpu = MakeControl<TGaugeBar>(page, "ProgressBarCpu", {220, 52, 150, 17});
     for (TGaugeBar* bar : {ProgressBarPPSIn, ProgressBarPPSOut, ProgressBarMem, ProgressBarCpu}) {
-        bar->ApplyMonitorLook();
+        ApplyMonitorLook(*bar);
         bar->SetMaximum(100);
         bar->SetStep(10);
         bar->SetGlowAnimation(false);

@@ -5,8 +5,8 @@
 
 #include "monitor/Fciscomon.h"
 #include "monitor/Startdir.h"
+#include "shell/Fonts.h"
 #include "snmp/Winsockinit.h"
-#include "widgets/Fonts.h"
 
 int main(int argc, char* argv[]) {
     if (!StartSockets()) return 1;

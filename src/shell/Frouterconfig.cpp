@@ -6,9 +6,9 @@
 #include <QTabWidget>
 
 #include "router/Routerconf.h"
+#include "shell/Fonts.h"
 #include "shell/Formutil.h"
 #include "shell/Strconv.h"
-#include "widgets/Fonts.h"
 #include "widgets/Largehtmllabel.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "widgets/Fonts.h"
+#include "shell/Fonts.h"
 #include "widgets/Gaugeformat.h"
 
 namespace {
@@ -150,24 +150,6 @@ QString TGaugeBar::ValueTextAt(double displayed) const {
         value = range > 0 ? (value - FMinimum) / range * 100.0 : 0.0;
     }
     return FormatGaugeValue(FAppearance.ValueFormat, value);
-}
-
-void TGaugeBar::ApplyMonitorLook() {
-    FAppearance.BackgroundColor = QColor(175, 210, 255);
-    FAppearance.BorderColor = QColor(192, 192, 192);  // silver
-    FAppearance.ProgressColor = QColor(255, 0, 0);
-    FAppearance.ProgressColorTo = QColor(255, 0, 0);
-    FAppearance.GradientMirror = true;
-    FAppearance.ProgressBorderColor = QColor(173, 209, 255);
-    FAppearance.Rounding = 0;
-    FAppearance.ValueVisible = true;
-    FAppearance.ValuePosition = vpCenter;
-    FAppearance.Font = MonitorFont();
-    FAppearance.ProgressFont = MonitorFont();
-    FAppearance.FontColor = palette().color(QPalette::WindowText);
-    FAppearance.ProgressFontColor = FAppearance.FontColor;
-    FGlowAnimation = false;
-    update();
 }
 
 int TGaugeBar::FillWidth(int innerWidth) const { return FillWidthAt(FDisplayedValue, innerWidth); }

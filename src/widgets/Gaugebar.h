@@ -52,8 +52,6 @@ public:
 
     // The value text drawn now, from Appearance().ValueFormat.
     QString ValueText() const;
-    // The look of the monitor's four bars.
-    void ApplyMonitorLook();
 
     // One 10-ms step of the glide.
     void AnimationTick();

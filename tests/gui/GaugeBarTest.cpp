@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "monitor/Monitorlook.h"
 #include "widgets/Gaugebar.h"
 
 namespace {
@@ -231,7 +232,7 @@ TEST(GaugeBar, HostileFormatsPaint) {
     for (const QString& format : {QString("%s"), QString("%d%n"), QString("%*f"),
                                   QString(2000, '%'), QString(2000, 'x') + "%f"}) {
         TGaugeBar bar;
-        bar.ApplyMonitorLook();
+        ApplyMonitorLook(bar);
         bar.Appearance().ValueFormat = format;
         bar.SetProgressAnimation(false);
         bar.SetPosition(42);
@@ -251,7 +252,7 @@ TEST(GaugeBar, MonitorLookFillsInProportion) {
     };
     for (const auto& c : cases) {
         TGaugeBar bar;
-        bar.ApplyMonitorLook();
+        ApplyMonitorLook(bar);
         bar.SetProgressAnimation(false);
         bar.SetPosition(c.position);
         const QImage image = bar.grab().toImage();
@@ -260,7 +261,7 @@ TEST(GaugeBar, MonitorLookFillsInProportion) {
         EXPECT_EQ(image.pixelColor(120, 8), c.at120) << c.position;
     }
     TGaugeBar bar;
-    bar.ApplyMonitorLook();
+    ApplyMonitorLook(bar);
     EXPECT_TRUE(bar.Appearance().ValueVisible);
     EXPECT_FALSE(bar.GlowAnimation());
     EXPECT_EQ(bar.Appearance().Font.family(), "Tahoma");
@@ -284,7 +285,7 @@ TEST(GaugeBar, WakesOnlyForTicksThatChangeThePicture) {
     TGaugeBar stepped;
     TGaugeBar timed;
     for (TGaugeBar* bar : {&stepped, &timed}) {
-        bar->ApplyMonitorLook();
+        ApplyMonitorLook(*bar);
         bar->SetPosition(50);
     }
     std::vector<QImage> expected = {Picture(stepped)};

@@ -7,8 +7,9 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include "monitor/Monitorlook.h"
+#include "shell/Fonts.h"
 #include "tests/gui/RecordingCanvas.h"
-#include "widgets/Fonts.h"
 #include "widgets/Gaugebar.h"
 #include "widgets/Largehtmllabel.h"
 
@@ -97,7 +98,7 @@ TEST(Rendering, GaugeBars) {
     };
     for (const TBarShot& shot : shots) {
         TGaugeBar bar;
-        bar.ApplyMonitorLook();
+        ApplyMonitorLook(bar);
         bar.SetProgressAnimation(false);
         bar.Appearance().ValueFormat = shot.format;
         bar.SetMaximum(shot.maximum);
@@ -133,7 +134,7 @@ TEST(Rendering, GaugesPage) {
     for (const auto& b : bars) {
         auto* bar = new TGaugeBar(&page);  // owned by the page
         bar->move(b.at);
-        bar->ApplyMonitorLook();
+        ApplyMonitorLook(*bar);
         bar->SetProgressAnimation(false);
         bar->Appearance().ValueFormat = b.format;
         bar->SetMaximum(b.maximum);

@@ -73,8 +73,8 @@ TEST(Readings, PacketsOfTheSelectedInterface) {
     TCiscoConfig config;
     const TCiscoInterface& it = config.interfaces[3];
     // Two seconds apart: inUcast wraps past 2^32 by 1296, NUcast adds 200.
-    for (auto [time, in, inN, out] : {std::tuple{100, 4'294'967'000u, 1'000u, 500u},
-                                      std::tuple{102, 1'000u, 1'200u, 520u}}) {
+    for (auto [time, in, inN, out] :
+         {std::tuple{100, 4'294'967'000u, 1'000u, 500u}, std::tuple{102, 1'000u, 1'200u, 520u}}) {
         it.inUcast->AddSample(time, Pattern(in));
         it.inNUcast->AddSample(time, Pattern(inN));
         it.outUcast->AddSample(time, Pattern(out));
@@ -139,8 +139,12 @@ TEST(FileReply, FilesIntoEveryVariableOfThatOid) {
 
 TEST(FileReply, MatchesWholeOidsOnly) {
     const std::vector<std::string> unmatched = {
-        "1.3.6.1.2.1.2.2.1.11",   "1.3.6.1.2.1.2.2.1.11.66", "1.3.6.1.2.1.2.2.1.11.6 ",
-        "1.3.6.1.4.1.9.9.109.1.1.1.1.6.2", "", "1.3.6.1.2.1.1.3.0",
+        "1.3.6.1.2.1.2.2.1.11",
+        "1.3.6.1.2.1.2.2.1.11.66",
+        "1.3.6.1.2.1.2.2.1.11.6 ",
+        "1.3.6.1.4.1.9.9.109.1.1.1.1.6.2",
+        "",
+        "1.3.6.1.2.1.1.3.0",
     };
     for (const std::string& oid : unmatched) {
         TCiscoConfig config;
