@@ -19,8 +19,8 @@ constexpr double kLean = 1e-7;
 // `distance` (both positive, distance below gap).
 int GeometricTicks(double gap, double distance) {
     const double ticks = std::log(distance / gap) / std::log(kRemains);
-    return static_cast<int>(std::min(std::ceil(ticks - kLean),
-                                     double{std::numeric_limits<int>::max() / 2}));
+    return static_cast<int>(
+        std::min(std::ceil(ticks - kLean), double{std::numeric_limits<int>::max() / 2}));
 }
 
 }  // namespace
