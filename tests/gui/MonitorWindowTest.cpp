@@ -203,6 +203,24 @@ TEST_F(MonitorWindow, InterfaceNamesReplaceItemsAndKeepTheSelection) {
     EXPECT_EQ(window->ComboBoxInterface->currentIndex(), 6);
 }
 
+TEST_F(MonitorWindow, HiddenInTheTrayTheGaugesNeitherGlideNorWait) {
+    router.SetInteger(kCpu, 23);
+    Open();
+    window->show();
+    Tick();
+    ASSERT_TRUE(window->ProgressBarCpu->AnimationRunning()) << "shown, the CPU gauge glides";
+
+    // What the tray does on close: the window hides, and the glide under
+    // way arrives at once.
+    window->hide();
+    EXPECT_FALSE(window->ProgressBarCpu->AnimationRunning());
+    EXPECT_EQ(window->ProgressBarCpu->Position(), 23);
+    router.SetInteger(kCpu, 40);
+    Tick();
+    EXPECT_FALSE(window->ProgressBarCpu->AnimationRunning()) << "no glide timer while hidden";
+    EXPECT_EQ(window->ProgressBarCpu->Position(), 40);
+}
+
 TEST_F(MonitorWindow, RequestsPerTick) {
     Open();
     window->TimerRequestTimer();
