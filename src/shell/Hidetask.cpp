@@ -4,12 +4,16 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <cstring>
 
 #include "router/SettingsKey.h"
 #include "shell/Desktop.h"
 #include "shell/Frestore.h"
+#include "shell/Strconv.h"
+#include "snmp/Snmp.h"
 
 long TrayMouseEvent(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
@@ -71,10 +75,11 @@ void THideOnTaskbar::LoadTraySettings() {
     SettingsKey key;
     key.Open(keyName);
     std::string stored;
-    key.ReadString("hidetask_password", "", stored, 1024);
-    usePassword = key.ReadInteger("hidetask_usepassword", 0) != 0;
+    key.ReadString(kPasswordValue, "", stored, kMaxText + 1);
+    // Fails closed: "yes" asks for the password, as 1 does.
+    usePassword = key.ReadFlag(kUsePasswordValue);
     password = stored;
-    useBossKey = key.ReadInteger("hidetask_usebosskey", 0) != 0;
+    useBossKey = key.ReadInteger(kUseBossKeyValue, 0) != 0;
     key.Close();
 }
 
@@ -125,9 +130,52 @@ void THideOnTaskbar::HideToTray() {
     }
     HideForms();
     hidden = true;
+    guarded_ = usePassword;
+    if (guarded_) GuardHiddenForms();
+}
+
+void THideOnTaskbar::GuardHiddenForms() {
+    for (const auto& widget : hiddenForms) {
+        QWidget* hiddenForm = widget.data();
+        if (QWindow* window = hiddenForm != nullptr ? hiddenForm->windowHandle() : nullptr) {
+            window->installEventFilter(this);
+        }
+    }
+}
+
+bool THideOnTaskbar::eventFilter(QObject* watched, QEvent* event) {
+    // Mapped from outside, a hidden form is exposed while Qt still counts it
+    // hidden: nothing of it may be drawn, and it goes again at once.
+    if (event->type() == QEvent::Expose && hidden && guarded_) {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (window != nullptr && window->isExposed() && !window->isVisible()) {
+            HideAgain();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void THideOnTaskbar::HideAgain() {
+    if (hidingAgain_) return;
+    hidingAgain_ = true;
+    QTimer::singleShot(0, this, [this] {
+        hidingAgain_ = false;
+        if (!hidden || !guarded_) return;
+        for (const auto& widget : hiddenForms) {
+            QWidget* hiddenForm = widget.data();
+            if (hiddenForm == nullptr || hiddenForm->isVisible()) continue;
+            const QWindow* window = hiddenForm->windowHandle();
+            if (window == nullptr || !window->isExposed()) continue;
+            // Qt unmaps only a window it counts shown.
+            hiddenForm->show();
+            hiddenForm->hide();
+        }
+    });
 }
 
 void THideOnTaskbar::RestoreWindows() {
+    guarded_ = false;
     if (!alwaysIcon) DeleteIcon();
     ShowForms();
     hidden = false;
@@ -173,7 +221,9 @@ void THideOnTaskbar::RequestRestore() {
         TFormRestore dialog(form);
         restoreDialog = &dialog;
         const bool ok = dialog.exec() == QDialog::Accepted;
-        const std::string entered = dialog.EditPassword->text().toLocal8Bit().toStdString();
+        // Cut as the stored password was read: one longer than the store
+        // holds matches by the part it keeps.
+        const std::string entered = TextToBuffer(dialog.EditPassword->text());
         restoreDialog = nullptr;
         if (ok && SamePassword(entered, password)) {
             RestoreWindows();

@@ -24,6 +24,12 @@ inline constexpr long kTrayRightButtonDown = 516;
 inline constexpr long kTrayMiddleButtonDown = 519;
 inline constexpr unsigned kTrayCallbackMessage = 1125;  // WM_USER + 101
 
+// The stored tray settings: read at every hide, written by the Tray page of
+// the Configuration dialog (the boss key never).
+inline constexpr const char* kPasswordValue = "hidetask_password";
+inline constexpr const char* kUsePasswordValue = "hidetask_usepassword";
+inline constexpr const char* kUseBossKeyValue = "hidetask_usebosskey";
+
 // The tray's message to the window: the mouse event is in `lParam`.
 struct TTrayMessage {
     unsigned message = kTrayCallbackMessage;
@@ -75,6 +81,11 @@ public:
 
     QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
 
+protected:
+    // Keeps a form hidden whose way back is the password when something
+    // else maps it (a window manager's action, another program).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void AddIcon();
     void DeleteIcon();
@@ -84,6 +95,10 @@ private:
     void RestoreWindows();
     void ShowTrayMenu();
     void Activated(QSystemTrayIcon::ActivationReason reason);
+    void GuardHiddenForms();
+    void HideAgain();
 
     std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    bool guarded_ = false;      // hidden, and only the password brings the forms back
+    bool hidingAgain_ = false;  // a HideAgain is on its way
 };

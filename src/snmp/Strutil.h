@@ -1,6 +1,8 @@
-// White-space trimming for address texts typed by the user.
+// White-space trimming for address texts typed by the user, and the cut of
+// a text to a byte limit.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 // True for the characters C's isspace() accepts in the "C" locale.
@@ -12,3 +14,8 @@ std::string_view TrimLeft(std::string_view text);
 std::string_view TrimRight(std::string_view text);
 // The text without white space at either end.
 std::string_view Trim(std::string_view text);
+
+// The text cut to at most `limit` bytes. A UTF-8 character that would be
+// split at the cut goes whole; at most three bytes are given back for it, so
+// a long text never comes out empty, whatever its bytes.
+std::string_view CutText(std::string_view text, std::size_t limit);

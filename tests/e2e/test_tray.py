@@ -140,6 +140,37 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
                         "the password in another letter case restores the window")
 
+    def test_a_guarded_window_mapped_from_outside_hides_again(self):
+        self.start_ventrel()
+        self.assertTrue(wait_for(lambda: self.settings().get("community")))
+        self.add_settings(hidetask_usepassword="yes", hidetask_password="Blue;Heron")
+        self.hide()
+        # Every change of the window's WM_STATE prints a report: the window
+        # manager taking the window and letting it go show even when both
+        # come faster than a look at the screen could tell.
+        spy_log = os.path.join(self.home, "wm_state")
+        with open(spy_log, "w") as out:
+            self.desktop.start(["xprop", "-spy", "-id", str(self.window), "WM_STATE"], stdout=out)
+
+        def reports():
+            with open(spy_log) as log:
+                return sum(1 for line in log if line.startswith("WM_STATE"))
+
+        self.assertTrue(wait_for(lambda: reports() >= 1), "xprop watches the window")
+        self.desktop.run(["xdotool", "windowmap", str(self.window)], check=True)
+        self.assertTrue(wait_for(lambda: reports() >= 3),
+                        "the window manager maps the window, and lets it go again")
+        self.assertTrue(wait_for(lambda: not self.desktop.viewable(self.window)), "it hides again")
+        self.assertFalse(self.desktop.windows(name="Configuration"), "nothing of it can be used")
+
+        self.desktop.click_window(self.icon)
+        self.assertTrue(wait_for(lambda: self.desktop.windows(name="Restore Program")),
+                        "the way back is the password")
+        self.desktop.type("blue;heron")
+        self.desktop.keys("Return")
+        self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
+                        "the whole password, semicolon and all, restores the window")
+
     def test_tray_menu_quit_saves_the_position(self):
         self.start_ventrel()
         self.desktop.run(["xdotool", "windowmove", str(self.window), "140", "120"])

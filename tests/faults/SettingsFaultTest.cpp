@@ -1,5 +1,6 @@
 // A settings file the program cannot use: garbage, unreadable, a folder in
-// its place, or on a read-only disk. The program starts with its defaults,
+// its place, a symlink to a script, past the read limit, or on a read-only
+// disk. The program starts with its defaults,
 // keeps polling, and leaves what is on disk as it was.
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -15,6 +16,7 @@
 #include <random>
 
 #include "router/Routerconf.h"
+#include "router/SettingsKey.h"
 #include "shell/Frouterconfig.h"
 #include "tests/faults/FaultRig.h"
 #include "tests/gui/FakeRouter.h"
@@ -46,7 +48,7 @@ QByteArray GarbageOctets() {
 // A good file that names another router: read, it would send the program there.
 const QByteArray kGoodFile = "[General]\nhostname=127.0.0.1:9\ncommunity=walrus\ninterface=2\n";
 
-enum class Damage { Garbage, Unreadable, Folder, ReadOnlyDisk };
+enum class Damage { Garbage, Unreadable, Folder, ScriptLink, Oversized, ReadOnlyDisk };
 
 struct TDamageCase {
     const char* what;
@@ -85,6 +87,19 @@ TEST_P(DamagedSettings, TheProgramPollsWithItsDefaultsAndLeavesTheDiskAsItWas) {
             before = kGoodFile;
             ASSERT_TRUE(Write(file + "/kept", before));
             break;
+        case Damage::ScriptLink:
+            // Good settings on their face, but a script: never ours to read
+            // or to write.
+            before = "#!/bin/sh\n" + kGoodFile.sliced(10);
+            ASSERT_TRUE(Write(config.path() + "/bin/tool", before));
+            ASSERT_EQ(::chmod(QFile::encodeName(config.path() + "/bin/tool").constData(), 0755), 0);
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+            ASSERT_TRUE(QFile::link(config.path() + "/bin/tool", file));
+            break;
+        case Damage::Oversized:
+            before = kGoodFile + QByteArray(SettingsKey::kMaxFileSize, ';');
+            ASSERT_TRUE(Write(file, before));
+            break;
         case Damage::ReadOnlyDisk:
             // The settings folder, mounted read-only for the program alone.
             command = {
@@ -114,8 +129,18 @@ TEST_P(DamagedSettings, TheProgramPollsWithItsDefaultsAndLeavesTheDiskAsItWas) {
 
     switch (c.damage) {
         case Damage::Garbage:
+        case Damage::Oversized:
             EXPECT_EQ(Contents(file), before);
             break;
+        case Damage::ScriptLink: {
+            EXPECT_TRUE(QFileInfo(file).isSymLink());
+            const QString script = config.path() + "/bin/tool";
+            EXPECT_EQ(Contents(script), before);
+            struct stat st {};
+            ASSERT_EQ(::stat(QFile::encodeName(script).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0755u) << "its mode was changed";
+            break;
+        }
         case Damage::Unreadable: {
             EXPECT_EQ(Contents(file), before);
             struct stat st {};
@@ -140,6 +165,8 @@ INSTANTIATE_TEST_SUITE_P(Settings, DamagedSettings,
                          ::testing::Values(TDamageCase{"garbage", Damage::Garbage},
                                            TDamageCase{"unreadable", Damage::Unreadable},
                                            TDamageCase{"folder", Damage::Folder},
+                                           TDamageCase{"script_link", Damage::ScriptLink},
+                                           TDamageCase{"oversized", Damage::Oversized},
                                            TDamageCase{"read_only_disk", Damage::ReadOnlyDisk}),
                          [](const auto& param) { return std::string(param.param.what); });
 

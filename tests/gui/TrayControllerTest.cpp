@@ -4,17 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "router/Routerconf.h"
 #include "shell/Desktop.h"
 #include "shell/Frestore.h"
+#include "shell/Frouterconfig.h"
 #include "shell/Hidetask.h"
 
 namespace {
@@ -47,11 +52,18 @@ protected:
     }
     void TearDown() override { SetDesktop(nullptr); }
 
+    QString SettingsPath() const { return home.path() + "/Quillot/ventrel.conf"; }
+
     void WriteTraySettings(const QString& lines) {
         QDir(home.path()).mkpath("Quillot");
-        QFile file(home.path() + "/Quillot/ventrel.conf");
+        QFile file(SettingsPath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(("[General]\nhostname=127.0.0.1\n" + lines).toUtf8());
+    }
+
+    QByteArray Settings() const {
+        QFile file(SettingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     void Click(long mouseEvent) {
@@ -159,15 +171,54 @@ TEST_F(TrayController, APasswordInAnyLetterCaseRestores) {
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(TrayController, AnEmptyPasswordIsMatchedOnlyByAnEmptyEntry) {
-    WriteTraySettings("hidetask_usepassword=1\n");
-    taskbar.HideToTray();
-    AnswerPassword(" ");
-    Click(kTrayLeftButtonDown);
-    EXPECT_FALSE(window.isVisible());
-    AnswerPassword("");
-    Click(kTrayLeftButtonDown);
-    EXPECT_TRUE(window.isVisible());
+struct TStoredPassword {
+    const char* name;
+    QString lines;  // the tray settings as the user wrote them
+    QString wrong;  // an entry that must not restore; null: none tried
+    QString right;  // the entry that restores; null: no password is asked
+};
+
+TEST_F(TrayController, StoredPasswordSettingsFailClosed) {
+    const QString longPassword(1500, 'x');
+    const TStoredPassword cases[] = {
+        {"too long: never empty", "hidetask_usepassword=1\nhidetask_password=" + longPassword, "",
+         longPassword},
+        {"too long: compared by its first 1023 bytes",
+         "hidetask_usepassword=1\nhidetask_password=" + longPassword, QString(1022, 'x'),
+         QString(1023, 'x')},
+        {"yes asks", "hidetask_usepassword=yes\nhidetask_password=secret", "", "SECRET"},
+        {"true asks", "hidetask_usepassword=true\nhidetask_password=secret", "", "secret"},
+        {"on asks", "hidetask_usepassword = on\nhidetask_password=secret", "", "secret"},
+        {"0 does not ask", "hidetask_usepassword=0\nhidetask_password=secret", {}, {}},
+        {"empty does not ask", "hidetask_usepassword=\nhidetask_password=secret", {}, {}},
+        {"missing does not ask", "hidetask_password=secret", {}, {}},
+        {"a semicolon belongs to the password",
+         "hidetask_usepassword=1\nhidetask_password=Blue;Heron", "Blue", "blue;heron"},
+        {"none stored: only an empty entry", "hidetask_usepassword=1\n", " ", ""},
+    };
+    for (const TStoredPassword& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteTraySettings(c.lines + "\n");
+        taskbar.HideToTray();
+        ASSERT_FALSE(window.isVisible());
+        if (c.right.isNull()) {
+            FailIfAsked();
+            Click(kTrayLeftButtonDown);
+            guard.stop();
+            EXPECT_TRUE(window.isVisible()) << "no password is asked";
+            continue;
+        }
+        if (!c.wrong.isNull()) {
+            const qsizetype before = desktop.messages.size();
+            AnswerPassword(c.wrong);
+            Click(kTrayLeftButtonDown);
+            EXPECT_FALSE(window.isVisible()) << "a wrong entry restored the window";
+            EXPECT_EQ(desktop.messages.size(), before + 1);
+        }
+        AnswerPassword(c.right);
+        Click(kTrayLeftButtonDown);
+        ASSERT_TRUE(window.isVisible()) << "the right entry did not restore the window";
+    }
 }
 
 TEST_F(TrayController, NoPasswordIsAskedWhenNotRequiredOrWhenTheWindowIsShown) {
@@ -215,6 +266,86 @@ TEST_F(TrayController, FurtherClicksWhileAskingRaiseTheOneDialog) {
     EXPECT_FALSE(taskbar.restoring);
     EXPECT_EQ(taskbar.restoreDialog, nullptr);
     EXPECT_FALSE(window.isVisible());
+}
+
+// The Tray page of the Configuration dialog against the file and the next
+// hide: mismatched repeats write nothing, agreeing ones set the password,
+// empty edits keep it, and the boss key is never written.
+TEST_F(TrayController, TheTrayPageSetsWhatTheNextHideAsks) {
+    WriteTraySettings("; mine\n");
+    TCiscoConfig config;
+    config.Load();
+    const QByteArray before = Settings();
+    auto answer = [&](bool use, const QString& password, const QString& repeat) {
+        TFormRouterConfig dialog(config);
+        dialog.CheckBoxUsePassword->setChecked(use);
+        dialog.EditPassword->setText(password);
+        dialog.EditPasswordRepeat->setText(repeat);
+        dialog.ButtonOk->click();
+        const bool taken = dialog.result() == QDialog::Accepted;
+        // A refusal says why beside the edits, on the page that shows them.
+        EXPECT_EQ(dialog.LabelPasswordProblem->isVisibleTo(&dialog), !taken);
+        if (!taken) {
+            EXPECT_EQ(dialog.PageControl1->currentWidget(), dialog.TabSheet2);
+        }
+        return taken;
+    };
+
+    {
+        TFormRouterConfig dialog(config);
+        EXPECT_EQ(dialog.PageControl1->count(), 2);
+        EXPECT_EQ(dialog.PageControl1->tabText(1), "Tray");
+        EXPECT_FALSE(dialog.CheckBoxUsePassword->isChecked());
+        EXPECT_FALSE(dialog.EditPassword->isEnabled()) << "no password without the box";
+        EXPECT_EQ(dialog.EditPasswordRepeat->echoMode(), QLineEdit::Password);
+    }
+    EXPECT_FALSE(answer(true, "Blue;Heron", "Blue;heron")) << "the repeat differs";
+    EXPECT_FALSE(answer(true, "", "")) << "the box ticked, and no password anywhere";
+    EXPECT_EQ(Settings(), before) << "a refused OK wrote something";
+
+    // A host of the full 1023 bytes, and the password, in one OK.
+    const QString host(static_cast<int>(kMaxText), 'h');
+    {
+        TFormRouterConfig dialog(config);
+        dialog.EditHostname->setText(host);
+        dialog.CheckBoxUsePassword->setChecked(true);
+        dialog.EditPassword->setText("Blue;Heron");
+        dialog.EditPasswordRepeat->setText("Blue;Heron");
+        dialog.ButtonOk->click();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    config.Save();
+    TCiscoConfig restarted;
+    restarted.Load();
+    EXPECT_EQ(restarted.hostname, host.toStdString());
+    EXPECT_EQ(Settings(), "[General]\nhostname=" + host.toLatin1() +
+                              "\nhidetask_usepassword=1\nhidetask_password=\"Blue;Heron\"\n"
+                              "community=kelpie\ninterface=6\ntop=0\nleft=0\n; mine\n");
+
+    {
+        TFormRouterConfig dialog(config);
+        EXPECT_TRUE(dialog.CheckBoxUsePassword->isChecked()) << "the stored state is shown";
+        EXPECT_TRUE(dialog.EditPassword->text().isEmpty());
+    }
+    const QByteArray set = Settings();
+    EXPECT_TRUE(answer(true, "", "")) << "empty edits keep the password";
+    EXPECT_EQ(Settings(), set);
+
+    taskbar.HideToTray();
+    AnswerPassword("Blue");
+    Click(kTrayLeftButtonDown);
+    EXPECT_FALSE(window.isVisible());
+    AnswerPassword("blue;HERON");
+    Click(kTrayLeftButtonDown);
+    ASSERT_TRUE(window.isVisible()) << "the password set on the page did not restore the window";
+
+    EXPECT_TRUE(answer(false, "", ""));
+    taskbar.HideToTray();
+    FailIfAsked();
+    Click(kTrayLeftButtonDown);
+    guard.stop();
+    EXPECT_TRUE(window.isVisible()) << "the box cleared, the window came back without a password";
+    EXPECT_FALSE(Settings().contains("hidetask_usebosskey"));
 }
 
 TEST_F(TrayController, TheRightButtonShowsTheMenu) {

@@ -7,6 +7,7 @@
 #include "shell/Formutil.h"
 #include "shell/Hidetask.h"
 #include "shell/Strconv.h"
+#include "snmp/Strutil.h"
 
 namespace {
 
@@ -75,6 +76,9 @@ TEST(Strconv, TextIsCutAt1023BytesOnACharacterBoundary) {
     std::string cut = TextToBuffer(QString(1022, 'a') + QChar(0xE9));
     EXPECT_EQ(cut.size(), 1022u);
     EXPECT_EQ(TextToBuffer(QString(1021, 'a') + QChar(0xE9)).size(), 1023u);
+    // Bytes that are no UTF-8 are cut at the limit: a long stored password
+    // never comes out empty.
+    EXPECT_EQ(CutText(std::string(2000, '\x80'), 1023).size(), 1023u);
 }
 
 TEST(Tray, ActivationsMapToMouseEvents) {
