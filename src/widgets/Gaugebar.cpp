@@ -1,6 +1,5 @@
 #include "widgets/Gaugebar.h"
 
-#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
