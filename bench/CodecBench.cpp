@@ -27,8 +27,11 @@ TCodecBench::TCodecBench()
     : response_(kResponse.begin(), kResponse.end()),
       request_("", 0, kCpuOid),
       value_(std::make_unique<TSnmpValue>()),
+      now_(TSnmpClock::now()),
       netSnmp_(""),
-      netSnmpIn_(kResponse.begin(), kResponse.end()) {}
+      netSnmpIn_(kResponse.begin(), kResponse.end()) {
+    sent_.Remember(5, now_);
+}
 
 std::size_t TCodecBench::Nothing() { return out_[0]; }
 
@@ -55,8 +58,7 @@ std::size_t TCodecBench::DecodeValue() {
 
 std::size_t TCodecBench::DecodeReceive() {
     // The connection makes one value per datagram; the poll cycle destroys it.
-    auto value = std::make_unique<TSnmpValue>(std::string_view{}, false, true);
-    value->SetFromReply(Gulp(response_).node);
+    std::unique_ptr<TSnmpValue> value = ReadReply(response_, sent_, now_);
     return static_cast<std::size_t>(value->value) + value->oid.size();
 }
 
@@ -87,6 +89,8 @@ std::string TCodecBench::Check() {
     value.SetFromReply(Gulp(response_).node);
     if (!value.answered || value.value != 7 || value.oid != kCpuOid)
         wrong += "SetFromReply misses Gauge 7; ";
+    if (DecodeReceive() != 7 + std::string_view(kCpuOid).size())
+        wrong += "ReadReply does not take the answer to request 5; ";
     if (NetSnmpDecode() != 7) wrong += "net-snmp does not find Gauge 7; ";
     if (!Same(netSnmpIn_, kResponse)) wrong += "snmp_parse changed its input; ";
     return wrong;

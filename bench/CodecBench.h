@@ -26,7 +26,7 @@ public:
     std::size_t EncodeReaimed();  // re-aim one kept TAsn1SnmpGet and encode it
     std::size_t DecodeGulp();     // Gulp the reply, destroy the tree
     std::size_t DecodeValue();    // Gulp + SetFromReply (into one kept TSnmpValue)
-    std::size_t DecodeReceive();  // as the connection: a new TSnmpValue, Gulp, SetFromReply
+    std::size_t DecodeReceive();  // as the connection: ReadReply (Gulp, the id, SetFromReply)
     std::size_t NetSnmpEncode();  // snmp_pdu_create + snmp_add_null_var + snmp_build
     std::size_t NetSnmpDecode();  // snmp_parse into a new PDU, read the value
 
@@ -39,6 +39,8 @@ private:
     std::array<std::uint8_t, 4096> out_{};
     TAsn1SnmpGet request_;
     std::unique_ptr<TSnmpValue> value_;
+    TRecentRequests sent_;  // holds the GetResponse's request-id
+    TSnmpClock::time_point now_;
     TNetSnmpCodec netSnmp_;
     std::vector<std::uint8_t> netSnmpIn_;  // snmp_parse takes non-const octets
 };

@@ -128,23 +128,37 @@ extern "C" [[gnu::noinline]] void MeasuredTick(TFormCiscoMon* window, TCase whic
     counting = false;
 }
 
-// The seven replies of steady-state second `i`: the CPU moves every fifth
+using TAnswers = std::vector<std::pair<std::string, std::int32_t>>;
+
+// The seven answers of steady-state second `i`: the CPU moves every fifth
 // second, the memory in use a little every second, and the counters by a
 // varying number of packets.
-std::vector<std::vector<std::uint8_t>> SecondReplies(long i, std::int32_t& id) {
+TAnswers SecondAnswers(long i) {
     const TCiscoInterface& it = Config->interfaces[6];
     const auto cpu = static_cast<std::int32_t>(20 + (i / 5 % 2) * 4);
     const auto used = static_cast<std::int32_t>(40'000'000 + (i % 3) * 1'000'000);
     const auto packets = static_cast<std::int32_t>(1000 * i + (i % 7) * 37);
-    std::vector<std::vector<std::uint8_t>> out;
-    out.push_back(Reply(Config->cpu->oid, cpu, id++));
-    out.push_back(Reply(Config->pools[0].poolUsed->oid, used, id++));
-    out.push_back(Reply(Config->pools[1].poolUsed->oid, used / 4, id++));
-    out.push_back(Reply(it.inUcast->oid, packets, id++));
-    out.push_back(Reply(it.inNUcast->oid, packets / 50, id++));
-    out.push_back(Reply(it.outUcast->oid, packets / 2, id++));
-    out.push_back(Reply(it.outNUcast->oid, packets / 100, id++));
-    return out;
+    return {{Config->cpu->oid, cpu},
+            {Config->pools[0].poolUsed->oid, used},
+            {Config->pools[1].poolUsed->oid, used / 4},
+            {it.inUcast->oid, packets},
+            {it.inNUcast->oid, packets / 50},
+            {it.outUcast->oid, packets / 2},
+            {it.outNUcast->oid, packets / 100}};
+}
+
+// Only answers to requests just sent are filed: asks for each OID, answers
+// each request with its id, and waits until the answers are there.
+void AskAndAnswer(TFormCiscoMon& window, TSink& sink, const TAnswers& answers) {
+    TSnmpConnection& link = *window.connection();
+    for (const auto& [oid, value] : answers) {
+        const std::int32_t id = link.nextRequestId;
+        link.SendGet(oid);
+        sink.Send(Reply(oid, value, id));
+    }
+    sink.Drain();
+    pollfd ready{link.socket, POLLIN, 0};
+    ::poll(&ready, 1, 200);
 }
 
 }  // namespace
@@ -185,27 +199,24 @@ int main(int argc, char** argv) {
     const TCase which = mode == "poll21"   ? TCase::Poll
                         : mode == "second" ? TCase::Second
                                            : TCase::Request;
-    std::int32_t secondId = 0;
     if (which == TCase::Second) {
-        // A first second's replies bring up the gauges page; then the window shows.
-        for (const auto& r : SecondReplies(0, secondId)) sink.Send(r);
-        pollfd ready{window.connection()->socket, POLLIN, 0};
-        ::poll(&ready, 1, 200);
+        // A first second's answers bring up the gauges page; then the window shows.
+        AskAndAnswer(window, sink, SecondAnswers(0));
         window.TimerPollTimer();
         window.show();
         while (Gliding(window)) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::processEvents();
     }
 
-    // The 21 replies of a first tick, for the poll case.
-    std::vector<std::vector<std::uint8_t>> replies;
-    int id = 0;
+    // The 21 answers of a first tick, for the poll case.
+    TAnswers answers;
     for (const auto& v : Config->variables) {
-        if (v->active) replies.push_back(Reply(v->oid, 1000 + id, id)), ++id;
+        if (v->active)
+            answers.emplace_back(v->oid, 1000 + static_cast<std::int32_t>(answers.size()));
     }
     for (const TSnmpValue* c : {Config->interfaces[6].inUcast, Config->interfaces[6].inNUcast,
                                 Config->interfaces[6].outUcast, Config->interfaces[6].outNUcast}) {
-        replies.push_back(Reply(c->oid, 5000 + id, id)), ++id;
+        answers.emplace_back(c->oid, 5000 + static_cast<std::int32_t>(answers.size()));
     }
 
     long sent = 0;
@@ -213,11 +224,9 @@ int main(int argc, char** argv) {
     std::size_t received = 0;
     for (long i = 0; i <= count; ++i) {  // the first round is a warm-up
         if (which != TCase::Request) {
-            const auto datagrams = which == TCase::Poll ? replies : SecondReplies(i + 1, secondId);
-            for (const auto& r : datagrams) sink.Send(r);
-            received += datagrams.size();
-            pollfd ready{window.connection()->socket, POLLIN, 0};
-            ::poll(&ready, 1, 200);
+            const TAnswers round = which == TCase::Poll ? answers : SecondAnswers(i + 1);
+            AskAndAnswer(window, sink, round);
+            received += round.size();
         }
         allocations = 0;
         MeasuredTick(&window, which);

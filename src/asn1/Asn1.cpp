@@ -19,17 +19,6 @@ bool Put(std::span<std::uint8_t> out, std::size_t at, std::span<const std::uint8
 std::size_t PutElement(std::span<std::uint8_t> out, std::uint8_t identifier,
                        std::span<const std::uint8_t> contents) {
     std::size_t size = contents.size();
-    if (size < 0x80 && out.size() >= 2 && size <= out.size() - 2) {
-        // The short form, which every element of a request takes.
-        out[0] = identifier;
-        out[1] = static_cast<std::uint8_t>(size);
-        if (size <= 8) {
-            for (std::size_t i = 0; i < size; ++i) out[2 + i] = contents[i];
-        } else {
-            std::memcpy(out.data() + 2, contents.data(), size);
-        }
-        return 2 + size;
-    }
     if (out.empty()) return 0;
     out[0] = identifier;
     std::size_t lengthOctets = EncodeLength(size, out.subspan(1));
@@ -57,8 +46,7 @@ std::size_t CloseLongElement(std::span<std::uint8_t> out, std::uint8_t identifie
 // The contents, `used` octets, were written at out[2]. Puts the identifier and
 // the length octets before them. Returns the element's size, or 0 when it does
 // not fit. Writing the contents in place saves copying them at every level.
-inline std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identifier,
-                                std::size_t used) {
+std::size_t CloseElement(std::span<std::uint8_t> out, std::uint8_t identifier, std::size_t used) {
     if (used >= 0x80) return CloseLongElement(out, identifier, used);
     out[0] = identifier;
     out[1] = static_cast<std::uint8_t>(used);
@@ -96,91 +84,44 @@ std::size_t PutSubidentifier(std::uint32_t value, std::span<std::uint8_t> out, s
     return n;
 }
 
-// Reads one arc of a dotted OID text from `at`, the way ReadDecimal reads the
-// text up to the next '.', and moves `at` past that '.'.
-std::uint32_t NextArc(std::string_view text, std::size_t& at) {
-    std::size_t end = text.size();
-    std::size_t i = at;
-    while (i < end && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+// ReadDecimal from `at` on, moving `at` past the digits. `inline`: the
+// encoder reads every arc of every request with it.
+inline std::uint32_t ScanDecimal(std::string_view text, std::size_t& at) {
+    const std::size_t end = text.size();
+    while (at < end && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
     bool negative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (at < end && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
     std::uint32_t value = 0;
-    for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    for (; at < end && text[at] >= '0' && text[at] <= '9'; ++at) {
+        value = value * 10u + static_cast<std::uint32_t>(text[at] - '0');
     }
-    while (i < end && text[i] != '.') ++i;
-    at = i < end ? i + 1 : end;
     return negative ? 0u - value : value;
 }
 
-// Writes one sub-identifier at out[size]; false when it does not fit.
-bool PutArc(std::uint32_t subid, std::span<std::uint8_t> out, std::size_t& size) {
-    if (subid < 0x80 && size < out.size()) {
-        out[size++] = static_cast<std::uint8_t>(subid);
-        return true;
-    }
-    std::size_t written = PutSubidentifier(subid, out, size);
-    size += written;
-    return written != 0;
+// Reads the arc at `at` of a dotted OID text as ReadDecimal reads the text up
+// to the next '.', and moves `at` past that '.'. One pass over the text.
+std::uint32_t NextArc(std::string_view text, std::size_t& at) {
+    std::uint32_t value = ScanDecimal(text, at);
+    while (at < text.size() && text[at] != '.') ++at;
+    if (at < text.size()) ++at;  // a '.' at the very end adds no arc
+    return value;
 }
 
-enum class OidPass { Done, NoRoom, NotPlain };
-
-// Reads one arc of digits alone at `p` and steps past the '.' after it;
-// false when the arc is anything else.
-bool ReadPlainArc(const char*& p, const char* end, std::uint32_t& value) {
-    const char* start = p;
-    std::uint32_t v = 0;
-    for (; p != end; ++p) {
-        auto digit = static_cast<unsigned char>(*p - '0');
-        if (digit > 9) break;
-        v = v * 10u + digit;  // wraps as ReadDecimal does
-    }
-    value = v;
-    if (p == start) return false;
-    if (p == end) return true;
-    if (*p != '.') return false;
-    ++p;
-    return true;
-}
-
-// The common case in one pass: digits and single dots, such as
-// 1.3.6.1.2.1.2.2.1.10.3. Anything else is left to the general reader.
-OidPass EncodePlainOid(std::string_view text, std::span<std::uint8_t> out, std::size_t& size) {
-    const char* p = text.data();
-    const char* end = p + text.size();
-    size = 0;
-    std::uint32_t first = 0;
-    if (p == end) return OidPass::Done;
-    if (!ReadPlainArc(p, end, first)) return OidPass::NotPlain;
-    bool second = true;
-    while (p != end) {
-        std::uint32_t value = 0;
-        if (!ReadPlainArc(p, end, value)) return OidPass::NotPlain;
-        std::uint32_t subid = second ? first * 40u + value : value;
-        second = false;
-        if (!PutArc(subid, out, size)) return OidPass::NoRoom;
-    }
-    return OidPass::Done;
-}
-
-// Encodes the contents of a dotted OID text. Returns false when they do not
-// fit `out`; `size` receives their length.
+// Encodes the contents of a dotted OID text, the first two arcs combined.
+// Returns false when they do not fit `out`; `size` receives their length.
 bool EncodeOidContents(std::string_view text, std::span<std::uint8_t> out, std::size_t& size) {
-    OidPass plain = EncodePlainOid(text, out, size);
-    if (plain != OidPass::NotPlain) return plain == OidPass::Done;
     size = 0;
     std::uint32_t first = 0;
-    std::size_t arcs = 0;
     std::size_t at = 0;
-    while (at < text.size()) {
+    for (std::size_t arcs = 0; at < text.size(); ++arcs) {
         std::uint32_t arc = NextArc(text, at);
-        ++arcs;
-        if (arcs == 1) {
+        if (arcs == 0) {
             first = arc;
             continue;
         }
-        if (!PutArc(arcs == 2 ? first * 40u + arc : arc, out, size)) return false;
+        std::size_t written = PutSubidentifier(arcs == 1 ? first * 40u + arc : arc, out, size);
+        if (written == 0) return false;
+        size += written;
     }
     return true;
 }
@@ -188,15 +129,8 @@ bool EncodeOidContents(std::string_view text, std::span<std::uint8_t> out, std::
 }  // namespace
 
 std::int32_t ReadDecimal(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::uint32_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
-    }
-    return static_cast<std::int32_t>(negative ? 0u - value : value);
+    std::size_t at = 0;
+    return static_cast<std::int32_t>(ScanDecimal(text, at));
 }
 
 std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out) {
@@ -226,19 +160,6 @@ std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out) {
 std::size_t TAsn1Base::Encode(std::span<std::uint8_t>) const { return 0; }
 
 // --- TAsn1Sequence -----------------------------------------------------------
-
-bool TAsn1Sequence::Append(std::unique_ptr<TAsn1Base> child) {
-    if (children.size() >= kMaxChildren) return false;
-    // SNMP's lists hold two to four elements: one allocation instead of three.
-    if (children.capacity() == 0) children.reserve(4);
-    children.push_back(std::move(child));
-    return true;
-}
-
-TAsn1Base* TAsn1Sequence::Child(int index) const {
-    if (index < 0 || static_cast<std::size_t>(index) >= children.size()) return nullptr;
-    return children[static_cast<std::size_t>(index)].get();
-}
 
 std::size_t TAsn1Sequence::Encode(std::span<std::uint8_t> out) const {
     // The children go where the contents belong if the length takes one

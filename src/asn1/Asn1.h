@@ -49,6 +49,14 @@ std::int32_t ReadDecimal(std::string_view text);
 
 class TAsn1Base;
 
+// Why decoding stopped and at which octet of the datagram (counted from 0).
+struct TAsn1Fault {
+    Asn1Error error = Asn1Error::None;
+    std::size_t offset = 0;
+
+    bool ok() const { return error == Asn1Error::None; }
+};
+
 // What decoding consumed, or why it failed and at which octet of its input.
 struct TAsn1Result {
     std::size_t consumed = 0;
@@ -58,8 +66,42 @@ struct TAsn1Result {
     bool ok() const { return error == Asn1Error::None; }
 };
 
+// The octets of one element's contents (or of a whole datagram), where they
+// start in the datagram, and how deeply that element is nested. Every read of
+// received octets goes through one of these: the reader for an element's
+// contents is cut from its parent's and can never see past that element.
+class TAsn1Reader {
+public:
+    explicit TAsn1Reader(std::span<const std::uint8_t> octets, std::size_t offset = 0,
+                         int depth = 0)
+        : octets_(octets), offset_(offset), depth_(depth) {}
+
+    bool Empty() const { return at_ == octets_.size(); }
+    // The octets not read yet.
+    std::span<const std::uint8_t> Rest() const { return octets_.subspan(at_); }
+    // Where the next octet lies in the datagram.
+    std::size_t Position() const { return offset_ + at_; }
+    // How deeply the element these octets are the contents of is nested:
+    // 0 for a whole datagram, 1 for the contents of its outermost element.
+    int Depth() const { return depth_; }
+
+    // Reads the identifier and length octets of the next element and hands
+    // out a reader over its contents; this reader moves past the element.
+    // Fails on a malformed identifier or length, or contents past the end.
+    TAsn1Fault ReadElement(std::uint8_t& identifier, TAsn1Reader& contents);
+
+    // A fault `at` octets past the next one.
+    TAsn1Fault Fail(Asn1Error error, std::size_t at = 0) const { return {error, Position() + at}; }
+
+private:
+    std::span<const std::uint8_t> octets_;
+    std::size_t offset_;  // where octets_ starts in the datagram
+    std::size_t at_ = 0;  // octets read
+    int depth_;
+};
+
 // The outcome of decoding one element: the node (none for an identifier we do
-// not know, which counts as one octet consumed) and what was consumed.
+// not know, whose element is skipped whole) and what was consumed.
 struct TAsn1Decoded {
     std::unique_ptr<TAsn1Base> node;
     TAsn1Result result;
@@ -68,6 +110,8 @@ struct TAsn1Decoded {
 // Reads one element at the start of `in`. Nothing past `in.size()` is read.
 // `depth` is the nesting level of the element's parent: 0 at the top.
 TAsn1Decoded Gulp(std::span<const std::uint8_t> in, int depth = 0);
+// Reads the next element of `reader` and moves it past that element.
+TAsn1Decoded Gulp(TAsn1Reader& reader);
 
 // Writes the length octets for `length` into `out` (short form, 0x81 or 0x82)
 // and returns their count, or 0 when `out` is too small or the length needs
@@ -86,10 +130,8 @@ public:
     // limit of the tree. Never allocates.
     virtual std::size_t Encode(std::span<std::uint8_t> out) const;
 
-    // Reads the length octets and contents that follow the identifier octet.
-    // `in` ends where the enclosing element ends; `depth` is this node's own
-    // nesting level.
-    virtual TAsn1Result Decode(std::span<const std::uint8_t> in, int depth);
+    // Fills the node from its element's contents, all of which it reads.
+    virtual TAsn1Fault Decode(TAsn1Reader& contents);
 
     // Appends the node's lines to `out`, each indented by `indent` spaces.
     virtual void Dump(std::string& out, int indent) const;
@@ -109,13 +151,25 @@ class TAsn1Sequence : public TAsn1Base {
 public:
     TAsn1Sequence() { kindName = "sequence"; }
     // Takes ownership of `child`. Returns false, dropping it, when the node
-    // already holds kMaxChildren children.
-    bool Append(std::unique_ptr<TAsn1Base> child);
+    // already holds kMaxChildren children. In the header, as Child is: the
+    // decoder appends every element and the reply is read through Child, and
+    // out of line the two cost about a tenth of receiving it (bench/callgrind).
+    bool Append(std::unique_ptr<TAsn1Base> child) {
+        if (children.size() >= kMaxChildren) return false;
+        // SNMP's lists hold two to four elements: one allocation, not three.
+        if (children.capacity() == 0) children.reserve(4);
+        children.push_back(std::move(child));
+        return true;
+    }
     int Count() const { return static_cast<int>(children.size()); }
-    TAsn1Base* Child(int index) const;
+    // The child at `index`, or none past the end.
+    TAsn1Base* Child(int index) const {
+        if (index < 0 || static_cast<std::size_t>(index) >= children.size()) return nullptr;
+        return children[static_cast<std::size_t>(index)].get();
+    }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
-    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    TAsn1Fault Decode(TAsn1Reader& contents) override;
     void Dump(std::string& out, int indent) const override;
 
     // A std::vector whose storage comes from the node pool.
@@ -138,7 +192,7 @@ public:
     }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
-    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    TAsn1Fault Decode(TAsn1Reader& contents) override;
     void Dump(std::string& out, int indent) const override;
 
     std::int32_t value;
@@ -150,7 +204,7 @@ public:
     explicit TAsn1OctetString(std::string_view octets) : data(octets) { kindName = "octetstring"; }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
-    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    TAsn1Fault Decode(TAsn1Reader& contents) override;
     void Dump(std::string& out, int indent) const override;
 
     // The contents. std::string keeps a zero octet after them, so c_str()
@@ -162,7 +216,7 @@ class TAsn1Null : public TAsn1Base {
 public:
     TAsn1Null() { kindName = "null"; }
     std::size_t Encode(std::span<std::uint8_t> out) const override;
-    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    TAsn1Fault Decode(TAsn1Reader& contents) override;
 };
 
 class TAsn1Object : public TAsn1Base {
@@ -170,7 +224,7 @@ public:
     explicit TAsn1Object(std::string_view text) : oid(text) { kindName = "object"; }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
-    TAsn1Result Decode(std::span<const std::uint8_t> in, int depth) override;
+    TAsn1Fault Decode(TAsn1Reader& contents) override;
     void Dump(std::string& out, int indent) const override;
 
     std::string oid;  // dotted decimal, such as 1.3.6.1.2.1.2.2.1.2.0

@@ -302,6 +302,9 @@ void TFormCiscoMon::ButtonSetupClick() {
     PlaceDialog(this, &dialog);
     if (dialog.exec() != QDialog::Accepted) return;
     Connection->SetHost(Config->hostname);
+    // Confirmed, changed or not: a name is looked up again, so a router
+    // whose name failed (or moved) is found without a restart.
+    Connection->LookUpAgain();
     Connection->SetCommunity(Config->community);
     Config->Save();
     PageControl1->setCurrentWidget(TabSheetWaiting);

@@ -112,6 +112,20 @@ const TAsn1Sequence* SingleBinding(const TAsn1Base* root) {
 
 }  // namespace
 
+std::optional<std::int32_t> ResponseRequestId(const TAsn1Base* root) {
+    // SEQUENCE { version, community, [2] { request-id, ... } }
+    const TAsn1Sequence* message = ListOf(root, 3);
+    if (message == nullptr || !IsKind(root, "sequence")) return std::nullopt;
+    const TAsn1Base* pdu = message->Child(2);
+    if (!IsKind(pdu, "implicit")) return std::nullopt;
+    const auto& response = static_cast<const TAsn1Implicit&>(*pdu);
+    if (!response.constructed || response.tagNumber != kGetResponseTag || response.Count() < 1)
+        return std::nullopt;
+    const TAsn1Base* id = response.Child(0);
+    if (!IsKind(id, "integer")) return std::nullopt;
+    return static_cast<const TAsn1Integer&>(*id).value;
+}
+
 void TSnmpValue::SetFromReply(std::unique_ptr<TAsn1Base> tree) {
     reply = std::move(tree);
     const TAsn1Sequence* binding = SingleBinding(reply.get());

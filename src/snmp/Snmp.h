@@ -4,12 +4,17 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "asn1/Asn1.h"
+#include "snmp/Hostlookup.h"
 #include "snmp/Udpsocket.h"
 
 // Every text a variable or the connection holds is cut to this many bytes.
@@ -61,6 +66,56 @@ public:
 // Copies `text` into `out`, cut at kMaxText bytes.
 void CopyText(std::string& out, std::string_view text);
 
+// The context-specific tag number of a GetResponse PDU (0xA2).
+inline constexpr int kGetResponseTag = 2;
+
+// The request-id of a decoded GetResponse message, or none when the tree is
+// no such message (a GetRequest, a trap, anything else).
+std::optional<std::int32_t> ResponseRequestId(const TAsn1Base* root);
+
+using TSnmpClock = std::chrono::steady_clock;
+
+// The request-ids a connection sent in the last kReplyWindow. Ids run on one
+// by one, so the ring is indexed by the id itself; it has room for the ids
+// of that window at up to 100 requests a second (the monitor sends at most
+// 61). An id that fell out early only loses its late reply.
+class TRecentRequests {
+public:
+    static constexpr std::chrono::seconds kReplyWindow{10};
+
+    void Remember(std::int32_t id, TSnmpClock::time_point sent);
+    // True when `id` was sent at most kReplyWindow before `now`.
+    bool Contains(std::int32_t id, TSnmpClock::time_point now) const;
+
+private:
+    struct TSent {
+        TSnmpClock::time_point time;
+        std::int32_t id = 0;
+        bool used = false;
+    };
+    static constexpr std::size_t kSize = 1024;
+    std::array<TSent, kSize> sent_{};
+};
+
+// What the connection makes of one received datagram: a value filled from it
+// when it is a GetResponse to a request in `sent`; otherwise an empty value
+// (no OID, matching no variable) and the datagram is forgotten.
+std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram,
+                                      const TRecentRequests& sent, TSnmpClock::time_point now);
+
+// An address text taken apart, with all that can be known without asking a
+// name server: a literal address, or a host name still to be looked up.
+struct TRouterTarget {
+    int result = 0;       // 0, or why there is no target (see TSnmpConnection)
+    std::string name;     // the host name to look up; empty for a literal address
+    TUdpAddress address;  // the literal address, when there is no name
+    int port = 0;
+};
+
+// Reads "address-or-name[:port-or-service]", "[IPv6-address][:port]" or a
+// bare IPv6 address. Looks service names up, never host names.
+TRouterTarget ReadRouterTarget(std::string_view text, int defaultPort);
+
 // The one UDP link to the router: sends GetRequests and collects whatever
 // datagrams come back, without ever waiting for them.
 class TSnmpConnection {
@@ -70,52 +125,80 @@ public:
     static constexpr std::size_t kBufferSize = 4096;
     static constexpr int kResolveEmpty = -18;    // the address text is empty
     static constexpr int kResolveNotFound = -3;  // the host name does not resolve
+    static constexpr int kResolvePending = 1;    // the name is being looked up
+    // A name that did not resolve is looked up again this often while no
+    // address is held: a monitor started before the network recovers.
+    static constexpr std::chrono::seconds kLookupRetry{30};
 
     TSnmpConnection(std::string_view hostText, std::string_view communityText);
     ~TSnmpConnection();
     TSnmpConnection(const TSnmpConnection&) = delete;
     TSnmpConnection& operator=(const TSnmpConnection&) = delete;
 
-    // Makes the socket and resolves `host`. Returns what Resolve returned.
+    // Makes the socket and resolves `host`: an address at once, a host name
+    // on a worker thread whose answer a later SendGet or Poll takes up; until
+    // then requests go to the address held before, or nowhere. Returns 0,
+    // kResolveEmpty, kResolveNotFound, or kResolvePending for a name.
     int Open();
-    // Closes the old socket and binds a new one to the local port 65535. When
-    // the port is taken the socket stays unbound and the system gives it a
-    // port at the first send.
+    // Closes the old socket and binds a new one to the local port 65535, for
+    // IPv6 and IPv4 alike. When the port is taken the socket stays unbound
+    // and the system gives it a port at the first send.
     void MakeSocket();
 
-    // Parses "address-or-name[:port-or-service]" into `address` and `port`.
-    // Returns 0, kResolveEmpty or kResolveNotFound; on failure the address
-    // and the port stay as they were, so requests go on to the last router
-    // that resolved.
+    // Resolves "address-or-name[:port-or-service]" into `address` and `port`
+    // and waits for the name servers to do it. Returns 0, kResolveEmpty or
+    // kResolveNotFound; on failure the address and the port stay as they
+    // were, so requests go on to the last router that resolved.
     int Resolve(std::string_view text, int defaultPort);
 
     void SetHost(std::string_view text);       // reopens only when the text changed
     void SetCommunity(std::string_view text);  // takes effect with the next request
+    // Looks `host` up again if it is a name, even when an address is held:
+    // the user confirmed the settings, and the name may now mean another one.
+    void LookUpAgain();
+    // Takes up the answer of a name lookup that has come, and starts the next
+    // lookup when one is due. SendGet and Poll call it.
+    void TakeLookup();
+    bool LookingUp() const { return lookup_.Busy(); }
 
     // Sends one GetRequest for `oidText`; nothing is sent (and no request-id
     // used) before an address was resolved. Never waits, never allocates.
     void SendGet(std::string_view oidText);
 
     // Returns 1 and a new value when a datagram was waiting, else 0. Never
-    // blocks. Datagrams too large for the buffer, and empty ones, are
-    // dropped on the way.
+    // blocks.
     int Poll(std::unique_ptr<TSnmpValue>& value);
-    // Reads one datagram: 1 and a new value, or 0 when none could be read or
-    // it was dropped.
+    // Reads one datagram: 1 and a new value, or 0 when none could be read.
+    // Only a GetResponse to a request this connection sent within the last
+    // ten seconds fills the value; the value of anything else (another PDU,
+    // an unknown or old id, a datagram too large for the buffer, not SNMP
+    // at all) has no OID and matches no variable. The sender's address is
+    // not looked at: routers may answer from another of their addresses.
     int Receive(std::unique_ptr<TSnmpValue>& value);
 
-    std::uint32_t address = 0;  // network byte order; valid when hasAddress
+    // The time for the reply window and the lookup retries; tests set their own.
+    std::function<TSnmpClock::time_point()> Clock = [] { return TSnmpClock::now(); };
+
+    TUdpAddress address;  // valid when hasAddress
     bool hasAddress = false;
     int port = kDefaultPort;
     TSocketHandle socket = kNoSocket;
     std::string host;
     std::string community;
     std::int32_t nextRequestId = 0;
+    // What the last resolution of `host` came to: 0, kResolveEmpty,
+    // kResolveNotFound, or kResolvePending while a lookup runs.
+    int lastResolve = 0;
 
 private:
-    enum class ReadResult { Value, Dropped, Nothing };
-    ReadResult ReadDatagram(std::unique_ptr<TSnmpValue>& value);
+    void UseTarget(const TUdpAddress& to, int toPort);
+    void StartLookup(const TRouterTarget& target);
 
     TAsn1SnmpGet request_;  // re-aimed for every request, so sending never allocates
     std::array<std::uint8_t, kBufferSize> buffer_{};
+    TRecentRequests sent_;
+    THostLookup lookup_;
+    int lookupPort_ = kDefaultPort;          // the port that goes with the name looked up
+    TSnmpClock::time_point lookupFailed_{};  // when the last lookup found nothing
+    bool retryLookup_ = false;               // it found nothing; look again when due
 };

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 #include <string>
 
 #include "snmp/Snmp.h"
@@ -9,13 +10,51 @@
 
 namespace {
 
-// A datagram too large for the buffer or empty is skipped and the next one
-// read; this many in one Poll, so a flood of them cannot hold the caller.
-constexpr int kMaxDropsPerPoll = 64;
 constexpr int kMaxPort = 65535;
 
 std::string_view Cut(std::string_view text) {
     return text.substr(0, std::min(text.size(), kMaxText));
+}
+
+// Cuts a trimmed address text into its host part and its port text (empty
+// when there is none): "host:port", "[IPv6-address]:port", or a bare IPv6
+// address, whose colons are all its own. False for a "[" without its "]",
+// or one followed by anything but a colon.
+bool SplitHostAndPort(std::string_view work, std::string_view& hostPart, std::string_view& portText,
+                      bool& bracketed) {
+    TUdpAddress ignored;
+    bracketed = work.front() == '[';
+    hostPart = work;
+    portText = {};
+    if (bracketed) {
+        std::size_t close = work.find(']');
+        if (close == std::string_view::npos) return false;
+        std::string_view after = TrimLeft(work.substr(close + 1));
+        if (!after.empty() && after.front() != ':') return false;
+        hostPart = Trim(work.substr(1, close - 1));
+        if (!after.empty()) portText = TrimLeft(after.substr(1));
+    } else if (std::size_t colon = work.find(':');
+               colon != std::string_view::npos && !ParseIpv6(work, ignored)) {
+        hostPart = Trim(work.substr(0, colon));
+        portText = TrimLeft(work.substr(colon + 1));
+    }
+    return true;
+}
+
+// The port a port text names, or `defaultPort` for none, 0, a negative
+// number, one past the last port, or a service the system does not list.
+int ReadPort(std::string_view portText, int defaultPort) {
+    int port = defaultPort;
+    if (portText.empty()) return port;
+    if (std::isdigit(static_cast<unsigned char>(portText.front()))) {
+        // Digits up to the first non-digit; too many of them is no port.
+        int number = 0;
+        auto read = std::from_chars(portText.data(), portText.data() + portText.size(), number);
+        port = read.ec == std::errc{} ? number : 0;
+    } else {
+        LookupService(std::string(portText), port);
+    }
+    return port <= 0 || port > kMaxPort ? defaultPort : port;
 }
 
 }  // namespace
@@ -35,50 +74,90 @@ TSnmpConnection::~TSnmpConnection() { UdpClose(socket); }
 
 int TSnmpConnection::Open() {
     MakeSocket();
-    return Resolve(host, kDefaultPort);
+    TRouterTarget target = ReadRouterTarget(host, kDefaultPort);
+    retryLookup_ = false;
+    if (!target.name.empty() && target.result == 0) {
+        StartLookup(target);  // goes on with a lookup of the same name under way
+        return lastResolve;
+    }
+    lookup_.Cancel();
+    lastResolve = target.result;
+    if (target.result == 0) UseTarget(target.address, target.port);
+    return lastResolve;
 }
 
 void TSnmpConnection::MakeSocket() {
     UdpClose(socket);
-    socket = UdpOpen();
+    // One IPv6 socket that reaches IPv4 too; an IPv4 one where the system
+    // has no IPv6.
+    socket = UdpOpen(TUdpFamily::V6);
+    if (socket == kNoSocket) socket = UdpOpen(TUdpFamily::V4);
     // A failed bind (a second copy of the monitor holds the port) is not an
     // error: the socket then gets a port of the system's choice.
-    if (socket != kNoSocket) UdpBind(socket, 0, kLocalPort);
+    if (socket != kNoSocket) UdpBind(socket, TUdpAddress{}, kLocalPort);
+}
+
+TRouterTarget ReadRouterTarget(std::string_view text, int defaultPort) {
+    TRouterTarget target;
+    std::string_view work = Trim(Cut(text));
+    std::string_view hostPart;
+    std::string_view portText;
+    bool bracketed = false;
+    if (work.empty()) {
+        target.result = TSnmpConnection::kResolveEmpty;
+    } else if (!SplitHostAndPort(work, hostPart, portText, bracketed)) {
+        target.result = TSnmpConnection::kResolveNotFound;
+    } else if (!ParseIpv4(hostPart, target.address) && !ParseIpv6(hostPart, target.address)) {
+        // Only an address goes between brackets.
+        target.name = bracketed ? std::string_view{} : hostPart;
+        if (target.name.empty()) target.result = TSnmpConnection::kResolveNotFound;
+    }
+    target.port = ReadPort(portText, defaultPort);
+    return target;
 }
 
 int TSnmpConnection::Resolve(std::string_view text, int defaultPort) {
-    std::string_view work = Trim(Cut(text));
-    if (work.empty()) return kResolveEmpty;
+    TRouterTarget target = ReadRouterTarget(text, defaultPort);
+    if (target.result != 0) return target.result;
+    if (!target.name.empty() && !LookupHost(target.name, target.address)) return kResolveNotFound;
+    UseTarget(target.address, target.port);
+    return 0;
+}
 
-    std::string_view hostPart = work;
-    std::string_view portText;
-    if (std::size_t colon = work.find(':'); colon != std::string_view::npos) {
-        hostPart = Trim(work.substr(0, colon));
-        portText = TrimLeft(work.substr(colon + 1));
-    }
+void TSnmpConnection::UseTarget(const TUdpAddress& to, int toPort) {
+    address = to;
+    port = toPort;
+    hasAddress = true;
+}
 
-    std::string name(hostPart);
-    std::uint32_t resolved = 0;
-    if (!ParseIpv4(name, resolved) && !LookupHost(name, resolved)) return kResolveNotFound;
+void TSnmpConnection::StartLookup(const TRouterTarget& target) {
+    lookupPort_ = target.port;
+    lookup_.Start(target.name);
+    retryLookup_ = false;
+    lastResolve = kResolvePending;
+}
 
-    int newPort = defaultPort;
-    if (!portText.empty()) {
-        if (std::isdigit(static_cast<unsigned char>(portText.front()))) {
-            // Digits up to the first non-digit; too many of them is no port.
-            int number = 0;
-            auto read = std::from_chars(portText.data(), portText.data() + portText.size(), number);
-            newPort = read.ec == std::errc{} ? number : 0;
+void TSnmpConnection::LookUpAgain() {
+    TRouterTarget target = ReadRouterTarget(host, kDefaultPort);
+    if (target.result == 0 && !target.name.empty()) StartLookup(target);
+}
+
+void TSnmpConnection::TakeLookup() {
+    if (std::optional<TLookupAnswer> answer = lookup_.Take()) {
+        if (answer->found) {
+            UseTarget(answer->address, lookupPort_);
+            lastResolve = 0;
         } else {
-            LookupService(std::string(portText), newPort);
+            // The address held before, if any, stays in use.
+            lastResolve = kResolveNotFound;
+            retryLookup_ = true;
+            lookupFailed_ = Clock();
         }
     }
-    // 0, a negative number and one past the last port all mean "the usual".
-    if (newPort <= 0 || newPort > kMaxPort) newPort = defaultPort;
-
-    address = resolved;
-    port = newPort;
-    hasAddress = true;
-    return 0;
+    if (retryLookup_ && !hasAddress && Clock() - lookupFailed_ >= kLookupRetry) {
+        retryLookup_ = false;
+        LookUpAgain();
+    }
 }
 
 void TSnmpConnection::SetHost(std::string_view text) {
@@ -94,39 +173,53 @@ void TSnmpConnection::SetCommunity(std::string_view text) {
 }
 
 void TSnmpConnection::SendGet(std::string_view oidText) {
+    TakeLookup();
     if (!hasAddress) return;
-    request_.SetRequest(nextRequestId, Cut(oidText));
+    const std::int32_t id = nextRequestId;
+    request_.SetRequest(id, Cut(oidText));
     std::size_t size = request_.Encode(buffer_);
-    // Ids run on for the life of the link and wrap rather than overflow.
-    nextRequestId = static_cast<std::int32_t>(static_cast<std::uint32_t>(nextRequestId) + 1u);
+    // Ids run on for the life of the link. After the largest comes 0 again:
+    // a negative id would come back in fewer octets than it went out with,
+    // read without its sign, and no longer match.
+    nextRequestId = id == std::numeric_limits<std::int32_t>::max() ? 0 : id + 1;
     if (size == 0) return;
+    sent_.Remember(id, Clock());
     UdpSendTo(socket, {address, static_cast<std::uint16_t>(port)}, std::span(buffer_).first(size));
 }
 
 int TSnmpConnection::Poll(std::unique_ptr<TSnmpValue>& value) {
-    for (int dropped = 0; dropped < kMaxDropsPerPoll; ++dropped) {
-        if (!UdpReadable(socket, 0)) return 0;
-        ReadResult result = ReadDatagram(value);
-        if (result == ReadResult::Value) return 1;
-        if (result == ReadResult::Nothing) return 0;
-    }
-    return 0;
+    TakeLookup();
+    if (!UdpReadable(socket, 0)) return 0;
+    return Receive(value);
 }
 
 int TSnmpConnection::Receive(std::unique_ptr<TSnmpValue>& value) {
-    return ReadDatagram(value) == ReadResult::Value ? 1 : 0;
-}
-
-TSnmpConnection::ReadResult TSnmpConnection::ReadDatagram(std::unique_ptr<TSnmpValue>& value) {
-    // Any sender is heard: replies are matched by OID, not by address.
     TUdpPeer from;
     std::ptrdiff_t size = UdpReceive(socket, buffer_, from);
-    if (size < 0) return ReadResult::Nothing;
-    if (size == 0 || static_cast<std::size_t>(size) > buffer_.size()) return ReadResult::Dropped;
+    if (size < 0) return 0;
+    // An empty datagram or one cut short by the buffer gives an empty value,
+    // like any other that is no answer of ours; the next one is read in turn.
+    auto datagram = std::span(buffer_).first(
+        static_cast<std::size_t>(size) <= buffer_.size() ? static_cast<std::size_t>(size) : 0);
+    value = ReadReply(datagram, sent_, Clock());
+    return 1;
+}
 
+void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent) {
+    sent_[static_cast<std::uint32_t>(id) % kSize] = {sent, id, true};
+}
+
+bool TRecentRequests::Contains(std::int32_t id, TSnmpClock::time_point now) const {
+    const TSent& entry = sent_[static_cast<std::uint32_t>(id) % kSize];
+    return entry.used && entry.id == id && now - entry.time <= kReplyWindow;
+}
+
+std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram,
+                                      const TRecentRequests& sent, TSnmpClock::time_point now) {
     auto reply = std::make_unique<TSnmpValue>(std::string_view{}, false, true);
-    TAsn1Decoded decoded = Gulp(std::span(buffer_).first(static_cast<std::size_t>(size)));
-    reply->SetFromReply(std::move(decoded.node));
-    value = std::move(reply);
-    return ReadResult::Value;
+    if (datagram.empty()) return reply;
+    TAsn1Decoded decoded = Gulp(datagram);
+    std::optional<std::int32_t> id = ResponseRequestId(decoded.node.get());
+    if (id && sent.Contains(*id, now)) reply->SetFromReply(std::move(decoded.node));
+    return reply;
 }

@@ -149,7 +149,7 @@ TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
 TEST_F(SimRouterLink, WorksWhenTheLocalPortIsTaken) {
     StartRouter();
     TSocketHandle holder = UdpOpen();
-    ASSERT_TRUE(UdpBind(holder, 0, TSnmpConnection::kLocalPort));
+    ASSERT_TRUE(UdpBind(holder, TUdpAddress{}, TSnmpConnection::kLocalPort));
 
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
@@ -178,7 +178,9 @@ TEST_F(SimRouterLink, BindsTheFixedLocalPort) {
 TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     StartRouter();
     TSnmpConnection link("nosuchhost.invalid:16161", "kelpie");
-    EXPECT_EQ(link.Open(), TSnmpConnection::kResolveNotFound);
+    EXPECT_EQ(link.Open(), TSnmpConnection::kResolvePending);
+    ASSERT_TRUE(WaitForLookup(link));
+    EXPECT_EQ(link.lastResolve, TSnmpConnection::kResolveNotFound);
     EXPECT_FALSE(link.hasAddress);
     long before = UdpOutDatagrams();
     ASSERT_GE(before, 0);
@@ -192,10 +194,28 @@ TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
 
     // A name that no longer resolves leaves the last good router in place.
     link.SetHost("nosuchhost.invalid");
+    ASSERT_TRUE(WaitForLookup(link));
+    EXPECT_EQ(link.lastResolve, TSnmpConnection::kResolveNotFound);
     link.SendGet(kCpuOid);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     EXPECT_EQ(RequestIdOf(*value), 1);
+}
+
+TEST_F(SimRouterLink, AsksOverIpv6FromTheSameLocalPort) {
+    StartRouter({"--bind", "::1"});
+    for (const char* text : {"[::1]:16161", "[ ::1 ]: 16161"}) {
+        TSnmpConnection link(text, "kelpie");
+        ASSERT_EQ(link.Open(), 0) << text;
+        link.SendGet(kCpuOid);
+        std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+        ASSERT_TRUE(value) << text;
+        EXPECT_EQ(value->oid, kCpuOid);
+        EXPECT_TRUE(value->answered);
+    }
+    std::optional<std::string> line = WaitForRequest(0);
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(Contains(*line, "from=[::1]:65535 ")) << *line;
 }
 
 TEST_F(SimRouterLink, HearsRepliesFromAnotherAddress) {
@@ -222,19 +242,17 @@ TEST_F(SimRouterLink, DropsADatagramTooLargeForTheBuffer) {
     link.SendGet(kCpuOid);
     ASSERT_TRUE(WaitForRequest(0));
 
-    // The 4097 octets are skipped; 4096 fit and make a value that is no
-    // reply (not an SNMP message); then the router's answer.
-    std::unique_ptr<TSnmpValue> junk;
-    std::unique_ptr<TSnmpValue> reply;
-    std::unique_ptr<TSnmpValue> none;
-    EXPECT_EQ(link.Poll(junk), 1);
-    ASSERT_TRUE(junk);
-    EXPECT_EQ(junk->oid, "");
-    EXPECT_FALSE(junk->answered);
-    EXPECT_EQ(link.Poll(reply), 1);
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->oid, kCpuOid);
-    EXPECT_EQ(link.Poll(none), 0);
+    // Neither the 4097 octets (cut by the buffer) nor the 4096 that fit are
+    // an answer: each gives an empty value. Then the router's answer.
+    std::unique_ptr<TSnmpValue> values[4];
+    for (auto& v : values) EXPECT_EQ(link.Poll(v), &v == &values[3] ? 0 : 1);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(values[i]);
+        EXPECT_EQ(values[i]->oid, "") << i;
+        EXPECT_FALSE(values[i]->answered) << i;
+    }
+    ASSERT_TRUE(values[2]);
+    EXPECT_EQ(values[2]->oid, kCpuOid);
     UdpClose(stranger);
 }
 
@@ -297,6 +315,38 @@ TEST_F(SimRouterLink, StopsByItselfAfterItsSeconds) {
     TChild router;
     ASSERT_TRUE(router.Start({SIMROUTER_PATH, "--seconds", "1", "--port", "16161"}));
     EXPECT_EQ(router.Wait(4s), 0);
+}
+
+TEST_F(SimRouterLink, FilesOnlyGetResponsesToItsOwnRecentRequests) {
+    StartRouter();
+    TSnmpConnection link(kRouter, "kelpie");
+    auto now = TSnmpClock::now();
+    link.Clock = [&] { return now; };
+    link.Open();
+    link.SendGet(kCpuOid);
+    ASSERT_TRUE(WaitForRequest(0));
+    now += TRecentRequests::kReplyWindow + std::chrono::milliseconds(1);
+    std::unique_ptr<TSnmpValue> late = WaitForValue(link);
+    ASSERT_TRUE(late) << "the reply was read";
+    EXPECT_EQ(late->oid, "") << "an answer more than ten seconds old is not filed";
+
+    link.SendGet(kCpuOid);
+    std::unique_ptr<TSnmpValue> timely = WaitForValue(link);
+    ASSERT_TRUE(timely);
+    EXPECT_EQ(timely->oid, kCpuOid);
+    EXPECT_EQ(RequestIdOf(*timely), 1);
+}
+
+// Aimed at its own port, the link hears its own GetRequests: never filed.
+TEST(SnmpWire, ItsOwnRequestsLoopedBackAreNotFiled) {
+    TSnmpConnection link("127.0.0.1:65535", "kelpie");
+    link.Open();
+    ASSERT_EQ(UdpLocalPort(link.socket), TSnmpConnection::kLocalPort);
+    link.SendGet(std::string(kDescrOid) + "1");
+    std::unique_ptr<TSnmpValue> echo = WaitForValue(link);
+    ASSERT_TRUE(echo) << "the request came back";
+    EXPECT_EQ(echo->oid, "");
+    EXPECT_FALSE(echo->answered);
 }
 
 // What goes on the wire, caught by a socket of our own.

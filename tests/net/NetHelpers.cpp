@@ -20,6 +20,15 @@ std::unique_ptr<TSnmpValue> WaitForValue(TSnmpConnection& link, std::chrono::mil
     return value;
 }
 
+bool WaitForLookup(TSnmpConnection& link, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (link.TakeLookup(); link.LookingUp(); link.TakeLookup()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 namespace {
 
 const TAsn1Sequence* PduOf(const TSnmpValue& value) {
@@ -80,8 +89,8 @@ long UdpStatistic(const std::string& name) {
 
 long UdpOutDatagrams() { return UdpStatistic("OutDatagrams"); }
 
-std::uint32_t Loopback() {
-    std::uint32_t address = 0;
+TUdpAddress Loopback() {
+    TUdpAddress address;
     ParseIpv4("127.0.0.1", address);
     return address;
 }

@@ -17,6 +17,11 @@ inline constexpr const char* kDescrOid = "1.3.6.1.2.1.2.2.1.2.";
 std::unique_ptr<TSnmpValue> WaitForValue(
     TSnmpConnection& link, std::chrono::milliseconds timeout = std::chrono::seconds(3));
 
+// Lets `link` take up the answer of its name lookup; false when none came
+// within `timeout`.
+bool WaitForLookup(TSnmpConnection& link,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
 // The request-id a decoded reply carries, or -1.
 std::int64_t RequestIdOf(const TSnmpValue& value);
 
@@ -36,7 +41,7 @@ bool InPrivateNetwork();
 // Datagrams this network namespace has sent so far (Udp OutDatagrams).
 long UdpOutDatagrams();
 
-// 127.0.0.1 in network byte order.
-std::uint32_t Loopback();
+// 127.0.0.1.
+TUdpAddress Loopback();
 
 }  // namespace nettest

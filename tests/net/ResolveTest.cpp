@@ -3,6 +3,7 @@
 
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
+#include "tests/net/NetHelpers.h"
 
 namespace {
 
@@ -41,24 +42,51 @@ TEST(Resolve, AddressTexts) {
         {"unknown name", "nosuchhost.invalid", -3, "10.1.2.3", 999},
         {"unknown name and port", "nosuchhost.invalid:1161", -3, "10.1.2.3", 999},
         {"no host before the colon", ":161", -3, "10.1.2.3", 999},
+        // IPv6: in brackets when a port follows, bare when none does.
+        {"bracketed", "[::1]", 0, "::1", 161},
+        {"bracketed with a port", "[::1]:16161", 0, "::1", 16161},
+        {"spaces in and around the brackets", " [ ::1 ] :  16161 ", 0, "::1", 16161},
+        {"bracketed with a service", "[2001:db8::1]:snmp", 0, "2001:db8::1", 161},
+        {"bracketed with an empty port", "[2001:db8::1]:", 0, "2001:db8::1", 161},
+        {"bare", "::1", 0, "::1", 161},
+        {"bare keeps every colon", "2001:db8::1:1161", 0, "2001:db8::1:1161", 161},
+        {"with a zone", "[fe80::1%lo]:1161", 0, "fe80::1", 1161},
+        {"IPv4 in brackets", "[127.0.0.1]:1161", 0, "127.0.0.1", 1161},
+        {"no closing bracket", "[::1:161", -3, "10.1.2.3", 999},
+        {"text after the bracket", "[::1]161", -3, "10.1.2.3", 999},
+        {"a name in brackets", "[localhost]:161", -3, "10.1.2.3", 999},
+        {"empty brackets", "[]:161", -3, "10.1.2.3", 999},
     };
     for (const Case& c : cases) {
         TSnmpConnection link("", "");
         ASSERT_EQ(link.Resolve("10.1.2.3:999", 161), 0);
         EXPECT_EQ(link.Resolve(c.text, 161), c.result) << c.name;
-        EXPECT_EQ(Ipv4Text(link.address), c.address) << c.name;
+        EXPECT_EQ(AddressText(link.address), c.address) << c.name;
         EXPECT_EQ(link.port, c.port) << c.name;
         EXPECT_TRUE(link.hasAddress) << c.name;
     }
 }
 
 TEST(Resolve, OpenWithoutAnAddressKeepsNone) {
-    const char* texts[] = {"", "  ", "nosuchhost.invalid", "nosuchhost.invalid:16161"};
-    for (const char* text : texts) {
-        TSnmpConnection link(text, "kelpie");
-        EXPECT_LT(link.Open(), 0) << text;
-        EXPECT_FALSE(link.hasAddress) << text;
-        EXPECT_EQ(link.port, 161) << text;
+    const struct {
+        const char* text;
+        int opened;  // what Open returns
+        int result;  // what resolving came to
+    } cases[] = {
+        {"", TSnmpConnection::kResolveEmpty, TSnmpConnection::kResolveEmpty},
+        {"  ", TSnmpConnection::kResolveEmpty, TSnmpConnection::kResolveEmpty},
+        {"[::1", TSnmpConnection::kResolveNotFound, TSnmpConnection::kResolveNotFound},
+        {"nosuchhost.invalid", TSnmpConnection::kResolvePending, TSnmpConnection::kResolveNotFound},
+        {"nosuchhost.invalid:16161", TSnmpConnection::kResolvePending,
+         TSnmpConnection::kResolveNotFound},
+    };
+    for (const auto& c : cases) {
+        TSnmpConnection link(c.text, "kelpie");
+        EXPECT_EQ(link.Open(), c.opened) << c.text;
+        ASSERT_TRUE(nettest::WaitForLookup(link)) << c.text;
+        EXPECT_EQ(link.lastResolve, c.result) << c.text;
+        EXPECT_FALSE(link.hasAddress) << c.text;
+        EXPECT_EQ(link.port, 161) << c.text;
     }
 }
 

@@ -57,8 +57,11 @@ TEST(Asn1Decode, WellFormedElements) {
         {"empty sequence", "30 00", "sequence\n", 2},
         {"implicit", "A2 03 02 01 07", "implicit 2\n  integer 7\n", 5},
         {"primitive implicit", "81 03 02 01 07", "implicit 1\n  integer 7\n", 5},
-        {"ip address skipped", "40 04 C0 A8 00 01", "", 1},
-        {"unknown inside a sequence", "30 03 44 05 00", "sequence\n  null\n", 5},
+        // Elements we do not know are left out whole, contents and all.
+        {"ip address skipped", "40 04 C0 A8 00 01", "", 6},
+        {"unknown inside a sequence", "30 04 44 00 05 00", "sequence\n  null\n", 6},
+        {"ip address inside a sequence", "30 06 40 04 C0 A8 00 01", "sequence\n", 8},
+        {"unknown with a long length", "30 06 44 81 01 FF 05 00", "sequence\n  null\n", 8},
         {"trailing octets not consumed", "05 00 05 00", "null\n", 2},
     };
     for (const auto& c : cases) {
@@ -133,7 +136,10 @@ TEST(Asn1Decode, MalformedDatagramsGiveNoTree) {
         {"high tag in context class", "BF 00", Asn1Error::HighTagNumber, 0},
         {"high tag nested", "30 03 9F 01 00", Asn1Error::HighTagNumber, 2},
         {"child past its parent", "30 03 04 05 61 62 63 64 65", Asn1Error::Truncated, 3},
-        {"skipped identifier then garbage", "30 06 40 04 C0 A8 00 01", Asn1Error::LengthTooLong, 4},
+        {"unknown element past its parent", "30 03 44 05 00", Asn1Error::Truncated, 3},
+        {"unknown element of indefinite length", "30 04 40 80 00 00", Asn1Error::IndefiniteLength,
+         3},
+        {"unknown element without a length", "30 01 40", Asn1Error::Truncated, 3},
         {"sub-identifier over 32 bits", "06 07 2B 90 80 80 80 80 00", Asn1Error::SubidTooLarge, 3},
         {"sub-identifier cut off", "06 02 2B 81", Asn1Error::Truncated, 3},
         {"response cut short", std::string(kResponse).substr(0, 3 * 40), Asn1Error::Truncated, 1},
@@ -231,7 +237,7 @@ TEST(Asn1Decode, NestingLimit) {
     TAsn1Decoded d = Gulp(tooDeep);
     EXPECT_FALSE(d.node);
     EXPECT_EQ(d.result.error, Asn1Error::TooDeep);
-    EXPECT_EQ(d.result.errorOffset, 2u * kMaxDepth + 1);
+    EXPECT_EQ(d.result.errorOffset, 2u * kMaxDepth + 2) << "the contents of the 17th";
 }
 
 TEST(Asn1Decode, EncodedRequestDecodesToTheSameTree) {

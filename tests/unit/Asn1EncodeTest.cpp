@@ -79,6 +79,7 @@ TEST(Asn1Encode, ObjectIdentifiers) {
         {"1..5", "06 02 28 05"},      // an empty arc reads as 0
         {" 1. 3.+6", "06 02 2B 06"},  // arcs read as a decimal conversion reads them
         {"1.3.6x.7", "06 03 2B 06 07"},
+        {"1.3.99999999999", "06 06 2B 84 C3 DB CF 7F"},  // an arc wraps at 32 bits, as it reads
     };
     for (const auto& [text, hex] : cases) {
         EXPECT_EQ(Encoded(TAsn1Object(text)), hex) << text;

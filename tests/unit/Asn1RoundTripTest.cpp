@@ -186,10 +186,9 @@ TEST(Asn1RoundTrip, NormalisationIsWhatTheDecoderReads) {
     }
 }
 
-// The encoder reads plain OID texts on a fast path and all others as a
-// decimal conversion reads each arc. Both must agree with this plain reading
-// of the rule: cut at each '.', read each arc with ReadDecimal, combine the
-// first two, base 128.
+// The encoder reads the arcs in one pass over the text. It must agree with
+// this plain reading of the rule: cut at each '.', read each arc with
+// ReadDecimal, combine the first two, base 128.
 std::vector<std::uint8_t> ReferenceOid(std::string_view text) {
     std::vector<std::uint32_t> arcs;
     while (!text.empty()) {
@@ -215,8 +214,8 @@ std::vector<std::uint8_t> ReferenceOid(std::string_view text) {
 
 TEST(Asn1RoundTrip, OidTextsEncodeAsTheirArcsRead) {
     std::mt19937 rng(7);
-    // Mostly digits and dots, so that plain texts are common; the rest sends
-    // the text down the general path at every possible place.
+    // Mostly digits and dots, as OIDs are; the rest puts white space, signs
+    // and letters at every possible place of an arc.
     const std::string alphabet = "0123456789012345678901234567890123456789........ \t+-x";
     std::array<std::uint8_t, 256> out{};
     for (int i = 0; i < 20000; ++i) {

@@ -66,7 +66,11 @@ TEST(Berdump, DecodesTheRequestAndTheResponse) {
         const char* name;
         const char* hex;
         const char* dump;
-    } cases[] = {{"request", kRequest, kRequestDump}, {"response", kResponse, kResponseDump}};
+    } cases[] = {
+        {"request", kRequest, kRequestDump},
+        {"response", kResponse, kResponseDump},
+        {"unknown elements left out whole", "30 08 40 04 C0 A8 00 01 05 00", "sequence\n  null\n"},
+    };
     for (const auto& c : cases) {
         ToolRun run = Berdump(Words(c.hex));
         EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;
@@ -111,6 +115,8 @@ TEST(Berdump, RejectsWhatIsNotOneWholeDatagram) {
          std::string("malformed at octet 3: ") + Asn1ErrorText(Asn1Error::Truncated), ""},
         {"indefinite length", "30 80 05 00 00 00",
          std::string("malformed at octet 1: ") + Asn1ErrorText(Asn1Error::IndefiniteLength), ""},
+        {"unknown element past its parent", "30 03 44 05 00",
+         std::string("malformed at octet 3: ") + Asn1ErrorText(Asn1Error::Truncated), ""},
         {"high tag number", "30 03 9F 01 00",
          std::string("malformed at octet 2: ") + Asn1ErrorText(Asn1Error::HighTagNumber), ""},
         {"unknown identifier", "40 04 C0 A8 00 01", "unknown identifier octet 0x40 at octet 0", ""},

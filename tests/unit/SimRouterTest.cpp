@@ -138,7 +138,9 @@ TEST_F(SimAgentTest, ErrorIndexPointsAtTheFirstMissingBinding) {
     // A GetRequest with three bindings, the second missing.
     TAsn1SnmpGet get("kelpie", 9, kCpuOid);
     auto* pdu = dynamic_cast<TAsn1Sequence*>(get.Child(2));
+    ASSERT_TRUE(pdu);
     auto* bindings = dynamic_cast<TAsn1Sequence*>(pdu->Child(3));
+    ASSERT_TRUE(bindings);
     for (const char* oid : {"1.3.6.1.2.1.2.2.1.2.0", "1.3.6.1.2.1.2.2.1.2.1"}) {
         auto binding = std::make_unique<TAsn1Sequence>();
         binding->Append(std::make_unique<TAsn1Object>(oid));

@@ -100,9 +100,10 @@ TEST(SnmpValue, ConstructorDefaults) {
     EXPECT_TRUE(reply.active);
 }
 
-// Builds a GetResponse binding the CPU OID to `value` (hex of the value
-// element) and decodes it.
-std::unique_ptr<TAsn1Base> Response(const std::string& valueHex) {
+// A message binding the CPU OID to `valueHex` (hex of the value element):
+// a GetResponse with request-id 5 unless told otherwise.
+std::vector<std::uint8_t> Message(const std::string& valueHex, std::uint8_t pduTag = 0xA2,
+                                  std::int32_t requestId = 5) {
     std::vector<std::uint8_t> value = FromHex(valueHex);
     std::vector<std::uint8_t> oid = FromHex("06 0E 2B 06 01 04 01 09 09 6D 01 01 01 01 06 01");
     auto wrap = [](std::uint8_t tag, std::vector<std::uint8_t> contents) {
@@ -115,14 +116,19 @@ std::unique_ptr<TAsn1Base> Response(const std::string& valueHex) {
     };
     std::vector<std::uint8_t> binding = oid;
     binding.insert(binding.end(), value.begin(), value.end());
-    std::vector<std::uint8_t> pdu = FromHex("02 01 05 02 01 00 02 01 00");
+    std::vector<std::uint8_t> pdu(8);
+    pdu.resize(TAsn1Integer(requestId).Encode(pdu));
+    for (std::uint8_t octet : FromHex("02 01 00 02 01 00")) pdu.push_back(octet);
     std::vector<std::uint8_t> bindings = wrap(0x30, wrap(0x30, binding));
     pdu.insert(pdu.end(), bindings.begin(), bindings.end());
     std::vector<std::uint8_t> message = FromHex("02 01 00 04 06 6B 65 6C 70 69 65");
-    std::vector<std::uint8_t> wrapped = wrap(0xA2, pdu);
+    std::vector<std::uint8_t> wrapped = wrap(pduTag, pdu);
     message.insert(message.end(), wrapped.begin(), wrapped.end());
-    std::vector<std::uint8_t> datagram = wrap(0x30, message);
-    return Gulp(datagram).node;
+    return wrap(0x30, message);
+}
+
+std::unique_ptr<TAsn1Base> Response(const std::string& valueHex) {
+    return Gulp(Message(valueHex)).node;
 }
 
 struct ReplyCase {
@@ -194,6 +200,15 @@ TEST(SnmpValue, OtherShapesFillNothing) {
         {"root is not a sequence", "A2 03 02 01 07"},
         {"root of two children", "30 05 02 01 00 04 00"},
         {"pdu not constructed list", "30 0A 02 01 00 04 00 02 03 01 02 03"},
+        // Values we have no node for are left out whole, so the binding has
+        // one child. Read an octet at a time, the IpAddress 2.49.53.0 once
+        // passed for an octet string "15": CPU 15 %.
+        {"ip address as the value",
+         "30 2A 02 01 00 04 00 A2 23 02 01 05 02 01 00 02 01 00 30 18 30 16 06 0E 2B 06 01 04 01 "
+         "09 09 6D 01 01 01 01 06 01 40 04 02 31 35 00"},
+        {"opaque as the value",
+         "30 2D 02 01 00 04 00 A2 26 02 01 05 02 01 00 02 01 00 30 1B 30 19 06 0E 2B 06 01 04 01 "
+         "09 09 6D 01 01 01 01 06 01 44 07 9F 78 04 3F 80 00 00"},
     };
     for (const auto& [name, hex] : cases) {
         std::vector<std::uint8_t> octets = FromHex(hex);
@@ -209,6 +224,47 @@ TEST(SnmpValue, OtherShapesFillNothing) {
     TSnmpValue none;
     none.SetFromReply(nullptr);
     EXPECT_FALSE(none.answered);
+}
+
+// Only a GetResponse that answers a request sent in the last ten seconds is
+// filed; anyone can send a datagram to the local port.
+TEST(SnmpValue, ReadReplyFilesOnlyAnswersToRecentRequests) {
+    using namespace std::chrono_literals;
+    const TSnmpClock::time_point sent{1000s};
+    TRecentRequests recent;
+    recent.Remember(5, sent);
+    recent.Remember(6, sent + 2s);
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> datagram;
+        TSnmpClock::time_point now;
+        bool filed;
+    } cases[] = {
+        {"answer", Message("42 01 07"), sent + 1s, true},
+        {"answer ten seconds late", Message("42 01 07"), sent + 10s, true},
+        {"answer over ten seconds late", Message("42 01 07"), sent + 10s + 1ms, false},
+        {"another recent id", Message("42 01 07", 0xA2, 6), sent + 11s, true},
+        {"an id never sent", Message("42 01 07", 0xA2, 7), sent, false},
+        {"an id that shares a slot", Message("42 01 07", 0xA2, 5 + 1024), sent, false},
+        {"our own request looped back", Message("05 00", 0xA0), sent, false},
+        {"a SetRequest", Message("42 01 07", 0xA3), sent, false},
+        {"a trap's tag", Message("42 01 07", 0xA4), sent, false},
+        {"a primitive [2]", Message("42 01 07", 0x82), sent, false},
+        {"no SNMP message", FromHex("DE AD BE EF"), sent, false},
+        {"empty", {}, sent, false},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<TSnmpValue> value = ReadReply(c.datagram, recent, c.now);
+        ASSERT_TRUE(value) << c.name;
+        EXPECT_EQ(value->answered, c.filed) << c.name;
+        EXPECT_EQ(value->oid, c.filed ? "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1" : "") << c.name;
+        EXPECT_EQ(value->value, c.filed ? 7 : 0) << c.name;
+    }
+
+    // The ring forgets an id once 1024 later ones were sent.
+    for (std::int32_t id = 7; id <= 5 + 1024; ++id) recent.Remember(id, sent + 3s);
+    EXPECT_FALSE(recent.Contains(5, sent + 4s));
+    EXPECT_TRUE(recent.Contains(5 + 1024, sent + 4s));
 }
 
 }  // namespace

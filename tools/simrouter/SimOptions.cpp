@@ -19,18 +19,23 @@ bool ReadNumber(const std::string& text, Number low, Number high, Number& out) {
 }
 
 bool IsAddress(const std::string& text) {
-    std::uint32_t address = 0;
-    return ParseIpv4(text, address);
+    TUdpAddress address;
+    return ParseSimAddress(text, address);
 }
 
 }  // namespace
+
+bool ParseSimAddress(const std::string& text, TUdpAddress& address) {
+    return ParseIpv4(text, address) || ParseIpv6(text, address);
+}
 
 std::string SimHelpText() {
     return "usage: simrouter [options]\n"
            "A simulated Cisco router: an SNMP version 1 agent on UDP that answers the\n"
            "objects Ventrel polls (CPU load, memory pools, interface names and counters).\n"
            "\n"
-           "  --bind ADDR          IPv4 address to listen on (default 127.0.0.1)\n"
+           "  --bind ADDR          IPv4 or IPv6 address to listen on, such as ::1\n"
+           "                       (default 127.0.0.1)\n"
            "  --port N             UDP port to listen on (default 16161)\n"
            "  --community TEXT     community to answer; others get no answer (default kelpie)\n"
            "  --seconds N          stop by itself after N seconds (default: run until\n"
@@ -45,7 +50,8 @@ std::string SimHelpText() {
            "  --loss PERCENT       do not send this share of the replies (0 to 100)\n"
            "  --delay MS           send each reply MS milliseconds late (at most 60000)\n"
            "  --reply-from ADDR    send replies from a second socket bound to ADDR, such as\n"
-           "                       127.0.0.2, as a router with several addresses may\n"
+           "                       127.0.0.2, as a router with several addresses may; of\n"
+           "                       the same family as --bind\n"
            "  --help               print this text\n";
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "snmp/Udpsocket.h"
+
 struct TSimOptions {
     std::string bind = "127.0.0.1";
     int port = 16161;
@@ -25,6 +27,9 @@ struct TSimOptions {
 // nothing when they are all good.
 std::optional<std::string> ParseSimOptions(const std::vector<std::string>& args,
                                            TSimOptions& options);
+
+// An IPv4 or IPv6 address as --bind and --reply-from take it.
+bool ParseSimAddress(const std::string& text, TUdpAddress& address);
 
 // The text --help prints.
 std::string SimHelpText();

@@ -58,9 +58,9 @@ public:
     TSimServer& operator=(const TSimServer&) = delete;
 
     bool Start() {
-        std::uint32_t address = 0;
-        ParseIpv4(options_.bind, address);
-        socket_ = UdpOpen();
+        TUdpAddress address;
+        ParseSimAddress(options_.bind, address);
+        socket_ = UdpOpen(address.family);
         if (socket_ == kNoSocket ||
             !UdpBind(socket_, address, static_cast<std::uint16_t>(options_.port))) {
             std::cerr << "simrouter: cannot listen on " << options_.bind << ":" << options_.port
@@ -69,15 +69,17 @@ public:
         }
         replySocket_ = socket_;
         if (!options_.replyFrom.empty()) {
-            ParseIpv4(options_.replyFrom, address);
-            replySocket_ = UdpOpen();
-            if (replySocket_ == kNoSocket || !UdpBind(replySocket_, address, 0)) {
+            TUdpAddress replyAddress;
+            ParseSimAddress(options_.replyFrom, replyAddress);
+            replySocket_ = UdpOpen(replyAddress.family);
+            if (replySocket_ == kNoSocket || !UdpBind(replySocket_, replyAddress, 0)) {
                 std::cerr << "simrouter: cannot bind a reply socket to " << options_.replyFrom
                           << "\n";
                 return false;
             }
         }
-        std::cout << "simrouter: listening on " << options_.bind << ":" << options_.port
+        std::cout << "simrouter: listening on "
+                  << PeerText({address, static_cast<std::uint16_t>(options_.port)})
                   << " community \"" << options_.community << "\" seed " << seed_ << std::endl;
         return true;
     }
@@ -117,7 +119,7 @@ private:
             std::ptrdiff_t size = UdpReceive(socket_, buffer_, from);
             if (size < 0) return;
             ++requests_;
-            std::string sender = Ipv4Text(from.address) + ":" + std::to_string(from.port);
+            std::string sender = PeerText(from);
             if (static_cast<std::size_t>(size) > buffer_.size()) {
                 Log(sender, "oversized datagram of " + std::to_string(size) + " octets dropped");
                 continue;
