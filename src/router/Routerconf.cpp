@@ -53,6 +53,28 @@ bool TCiscoConfig::AddInterface(int i) {
     return true;
 }
 
+bool TCiscoConfig::FileReply(const TSnmpValue& reply, std::int64_t now) {
+    // A reply that filled no OID matches nothing, not the variables with none.
+    if (reply.oid.empty()) return false;
+    bool matched = false;
+    // Every entry with this OID takes the value: the match runs through the
+    // whole table.
+    for (const auto& v : variables) {
+        if (v->oid != reply.oid) continue;
+        v->valueText = reply.valueText;
+        v->value = reply.value;
+        v->answered = true;
+        v->fresh = true;
+        v->AddSample(now, reply.value);
+        matched = true;
+    }
+    return matched;
+}
+
+void TCiscoConfig::ClearFresh() {
+    for (const auto& v : variables) v->fresh = false;
+}
+
 void TCiscoConfig::Load() {
     // Each read defaults to the field's current value, so whatever is not
     // stored keeps what construction set.

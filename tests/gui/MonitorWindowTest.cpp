@@ -151,6 +151,11 @@ TEST_F(MonitorWindow, GaugesShowWhatTheRouterSays) {
     Tick();
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 0);
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 748);
+
+    // The CPU load is a signed number: a negative one is the gauge's 0.
+    router.SetInteger(kCpu, 0xFFFFFFFB);
+    Tick();
+    EXPECT_DOUBLE_EQ(window->ProgressBarCpu->TargetValue(), 0);
 }
 
 TEST_F(MonitorWindow, InterfaceNamesReplaceItemsAndKeepTheSelection) {
@@ -160,10 +165,29 @@ TEST_F(MonitorWindow, InterfaceNamesReplaceItemsAndKeepTheSelection) {
     Tick();
     EXPECT_EQ(window->ComboBoxInterface->itemText(3), "FastEthernet0/3");
     EXPECT_EQ(window->ComboBoxInterface->itemText(6), "Serial0/0");
-    // An interface the router lacks is answered with noSuchName: its name is
-    // the empty text of that answer.
-    EXPECT_EQ(window->ComboBoxInterface->itemText(4), "");
+    // An interface the router lacks is answered with noSuchName, filed as an
+    // empty name: the entry says so instead of going blank.
+    EXPECT_EQ(window->ComboBoxInterface->itemText(4), "if4 (none)");
+    EXPECT_EQ(window->ComboBoxInterface->itemText(0), "if0 (none)");
     EXPECT_EQ(window->ComboBoxInterface->currentIndex(), 6);
+}
+
+TEST_F(MonitorWindow, HiddenInTheTrayTheGaugesNeitherGlideNorWait) {
+    router.SetInteger(kCpu, 23);
+    Open();
+    window->show();
+    Tick();
+    ASSERT_TRUE(window->ProgressBarCpu->AnimationRunning()) << "shown, the CPU gauge glides";
+
+    // What the tray does on close: the window hides, and the glide under
+    // way arrives at once.
+    window->hide();
+    EXPECT_FALSE(window->ProgressBarCpu->AnimationRunning());
+    EXPECT_EQ(window->ProgressBarCpu->Position(), 23);
+    router.SetInteger(kCpu, 40);
+    Tick();
+    EXPECT_FALSE(window->ProgressBarCpu->AnimationRunning()) << "no glide timer while hidden";
+    EXPECT_EQ(window->ProgressBarCpu->Position(), 40);
 }
 
 TEST_F(MonitorWindow, RequestsPerTick) {
@@ -323,11 +347,21 @@ TEST_F(MonitorWindow, AFloodIsReadAFewHundredDatagramsATick) {
 }
 
 TEST_F(MonitorWindow, APositionOffEveryScreenComesBackToThePrimary) {
-    WriteSettings(QString("hostname=127.0.0.1:%1\ntop=-30000\nleft=50000\n").arg(router.port()));
-    Open();
-    EXPECT_EQ(Config->left, 50000);
-    QRect screen = QApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(window->pos())) << window->pos().x() << "," << window->pos().y();
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    struct {
+        const char* name;
+        const char* stored;
+    } const cases[] = {
+        {"far off", "top=-30000\nleft=50000\n"},
+        {"near the end of the integer range", "top=0\nleft=2147483267\n"},
+        {"both ends of the integer range", "top=-2147483648\nleft=2147483600\n"},
+        {"the top near its end", "top=2147483647\nleft=0\n"},
+    };
+    for (const auto& c : cases) {
+        WriteSettings(QString("hostname=127.0.0.1:%1\n%2").arg(router.port()).arg(c.stored));
+        Open();
+        EXPECT_EQ(window->pos(), screen.topLeft()) << c.name;
+    }
 
     WriteSettings(QString("hostname=127.0.0.1:%1\ntop=20\nleft=30\n").arg(router.port()));
     Open();

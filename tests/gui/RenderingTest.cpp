@@ -13,6 +13,7 @@
 #include <map>
 #include <vector>
 
+#include "monitor/Monitorlook.h"
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
 #include "tests/gui/RecordingCanvas.h"
@@ -180,7 +181,7 @@ TEST(RenderingBars, GaugeBars) {
     };
     for (const TBarShot& shot : shots) {
         TGaugeBar bar;
-        bar.ApplyMonitorLook();
+        ApplyMonitorLook(bar);
         bar.SetProgressAnimation(false);
         bar.Appearance().ValueFormat = shot.format;
         bar.SetMaximum(shot.maximum);
