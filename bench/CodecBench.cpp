@@ -2,9 +2,10 @@
 
 #include <memory>
 
+#include "router/Oids.h"
+
 namespace {
 
-constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 constexpr std::array<std::uint64_t, 15> kCpuOidArcs = {1,   3, 6, 1, 4, 1, 9, 9,
                                                        109, 1, 1, 1, 1, 6, 1};
 
@@ -25,7 +26,7 @@ bool Same(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
 
 TCodecBench::TCodecBench()
     : response_(kResponse.begin(), kResponse.end()),
-      request_("", 0, kCpuOid),
+      request_("", 0, mib::kCpu),
       value_(std::make_unique<TSnmpValue>()),
       now_(TSnmpClock::now()),
       netSnmp_(""),
@@ -36,12 +37,12 @@ TCodecBench::TCodecBench()
 std::size_t TCodecBench::Nothing() { return out_[0]; }
 
 std::size_t TCodecBench::EncodeNew() {
-    TAsn1SnmpGet get("", 0, kCpuOid);
+    TAsn1SnmpGet get("", 0, mib::kCpu);
     return get.Encode(out_);
 }
 
 std::size_t TCodecBench::EncodeReaimed() {
-    request_.SetRequest(0, kCpuOid);
+    request_.SetRequest(0, mib::kCpu);
     return request_.Encode(out_);
 }
 
@@ -87,9 +88,9 @@ std::string TCodecBench::Check() {
 
     TSnmpValue value;
     value.SetFromReply(Gulp(response_).node);
-    if (!value.answered || value.value != 7 || value.oid != kCpuOid)
+    if (!value.answered || value.value != 7 || value.oid != mib::kCpu)
         wrong += "SetFromReply misses Gauge 7; ";
-    if (DecodeReceive() != 7 + std::string_view(kCpuOid).size())
+    if (DecodeReceive() != 7 + std::string_view(mib::kCpu).size())
         wrong += "ReadReply does not take the answer to request 5; ";
     if (NetSnmpDecode() != 7) wrong += "net-snmp does not find Gauge 7; ";
     if (!Same(netSnmpIn_, kResponse)) wrong += "snmp_parse changed its input; ";

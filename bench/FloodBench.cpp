@@ -21,10 +21,10 @@
 
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
+#include "shell/Fonts.h"
 #include "snmp/Snmp.h"
-#include "tests/faults/GarbageFlood.h"
-#include "tests/net/NetHelpers.h"
-#include "widgets/Fonts.h"
+#include "tests/support/GarbageFlood.h"
+#include "tests/support/NetHelpers.h"
 
 namespace {
 

@@ -4,6 +4,9 @@
 //   request21  a request tick before any reply: 21 GetRequests
 //   request7   a request tick in the steady state: 7 GetRequests
 //   poll21     a poll tick that finds 21 replies waiting
+//   second     a steady-state second on the shown window: the poll tick of
+//              the seven replies, with values that move as a router's do,
+//              then every glide wake-up and repaint it causes, to rest
 // The window runs offscreen and talks to a sink on loopback, so run it inside
 // tests/netns: the window binds the fixed local port 65535.
 #include <arpa/inet.h>
@@ -14,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -27,6 +31,7 @@
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
+#include "widgets/Gaugebar.h"
 
 namespace {
 
@@ -94,15 +99,66 @@ std::vector<std::uint8_t> Reply(const std::string& oid, std::int32_t value, std:
     return out;
 }
 
-// The measured region: one tick. callgrind collects inside it only.
-extern "C" [[gnu::noinline]] void MeasuredTick(TFormCiscoMon* window, bool request) {
+enum class TCase { Request, Poll, Second };
+
+// Whether a gauge of the window still glides.
+bool Gliding(const TFormCiscoMon& window) {
+    return window.ProgressBarCpu->AnimationRunning() || window.ProgressBarMem->AnimationRunning();
+}
+
+// The measured region: one tick, or one second. callgrind collects inside
+// it only.
+extern "C" [[gnu::noinline]] void MeasuredTick(TFormCiscoMon* window, TCase which) {
     counting = true;
-    if (request) {
-        window->TimerRequestTimer();
-    } else {
-        window->TimerPollTimer();
+    switch (which) {
+        case TCase::Request:
+            window->TimerRequestTimer();
+            break;
+        case TCase::Poll:
+            window->TimerPollTimer();
+            break;
+        case TCase::Second:
+            window->TimerPollTimer();
+            // The glides' own timers, and the paints they post, until all is
+            // at rest.
+            while (Gliding(*window)) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            QCoreApplication::processEvents();
+            break;
     }
     counting = false;
+}
+
+using TAnswers = std::vector<std::pair<std::string, std::int32_t>>;
+
+// The seven answers of steady-state second `i`: the CPU moves every fifth
+// second, the memory in use a little every second, and the counters by a
+// varying number of packets.
+TAnswers SecondAnswers(long i) {
+    const TCiscoInterface& it = Config->interfaces[6];
+    const auto cpu = static_cast<std::int32_t>(20 + (i / 5 % 2) * 4);
+    const auto used = static_cast<std::int32_t>(40'000'000 + (i % 3) * 1'000'000);
+    const auto packets = static_cast<std::int32_t>(1000 * i + (i % 7) * 37);
+    return {{Config->cpu->oid, cpu},
+            {Config->pools[0].poolUsed->oid, used},
+            {Config->pools[1].poolUsed->oid, used / 4},
+            {it.inUcast->oid, packets},
+            {it.inNUcast->oid, packets / 50},
+            {it.outUcast->oid, packets / 2},
+            {it.outNUcast->oid, packets / 100}};
+}
+
+// Only answers to requests just sent are filed: asks for each OID, answers
+// each request with its id, and waits until the answers are there.
+void AskAndAnswer(TFormCiscoMon& window, TSink& sink, const TAnswers& answers) {
+    TSnmpConnection& link = *window.connection();
+    for (const auto& [oid, value] : answers) {
+        const std::int32_t id = link.nextRequestId;
+        link.SendGet(oid);
+        sink.Send(Reply(oid, value, id));
+    }
+    sink.Drain();
+    pollfd ready{link.socket, POLLIN, 0};
+    ::poll(&ready, 1, 200);
 }
 
 }  // namespace
@@ -118,8 +174,9 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 int main(int argc, char** argv) {
     const std::string mode = argc == 3 ? argv[1] : "";
     const long count = argc == 3 ? std::atol(argv[2]) : 0;
-    if ((mode != "request21" && mode != "request7" && mode != "poll21") || count < 1) {
-        std::fprintf(stderr, "usage: bench_tick_count request21|request7|poll21 N\n");
+    if ((mode != "request21" && mode != "request7" && mode != "poll21" && mode != "second") ||
+        count < 1) {
+        std::fprintf(stderr, "usage: bench_tick_count request21|request7|poll21|second N\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -136,12 +193,23 @@ int main(int argc, char** argv) {
     TFormCiscoMon window;
     window.TimerPoll->stop();
     window.TimerRequest->stop();
-    if (mode == "request7" || mode == "poll21") {
+    if (mode != "request21") {
         for (const auto& v : Config->variables) v->answered = true;
     }
+    const TCase which = mode == "poll21"   ? TCase::Poll
+                        : mode == "second" ? TCase::Second
+                                           : TCase::Request;
+    if (which == TCase::Second) {
+        // A first second's answers bring up the gauges page; then the window shows.
+        AskAndAnswer(window, sink, SecondAnswers(0));
+        window.TimerPollTimer();
+        window.show();
+        while (Gliding(window)) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents();
+    }
 
-    // The 21 replies of a first tick, for the poll case: their OIDs and values.
-    std::vector<std::pair<std::string, std::int32_t>> answers;
+    // The 21 answers of a first tick, for the poll case.
+    TAnswers answers;
     for (const auto& v : Config->variables) {
         if (v->active)
             answers.emplace_back(v->oid, 1000 + static_cast<std::int32_t>(answers.size()));
@@ -153,29 +221,21 @@ int main(int argc, char** argv) {
 
     long sent = 0;
     std::size_t total = 0;
+    std::size_t received = 0;
     for (long i = 0; i <= count; ++i) {  // the first round is a warm-up
-        if (mode == "poll21") {
-            // Only answers to requests just sent are filed: ask first, then
-            // answer each request with its id.
-            TSnmpConnection& link = *window.connection();
-            for (const auto& [oid, value] : answers) {
-                const std::int32_t id = link.nextRequestId;
-                link.SendGet(oid);
-                sink.Send(Reply(oid, value, id));
-            }
-            sink.Drain();
-            pollfd ready{window.connection()->socket, POLLIN, 0};
-            ::poll(&ready, 1, 200);
+        if (which != TCase::Request) {
+            const TAnswers round = which == TCase::Poll ? answers : SecondAnswers(i + 1);
+            AskAndAnswer(window, sink, round);
+            received += round.size();
         }
         allocations = 0;
-        MeasuredTick(&window, mode != "poll21");
+        MeasuredTick(&window, which);
         if (i > 0) total += allocations;
-        if (mode != "poll21") sent += sink.Drain();
+        if (which == TCase::Request) sent += sink.Drain();
     }
+    const long moved = which == TCase::Request ? sent : static_cast<long>(received);
     std::printf("%s ticks=%ld datagrams-per-tick=%.1f allocations-per-tick=%.1f\n", mode.c_str(),
-                count,
-                mode == "poll21" ? static_cast<double>(answers.size())
-                                 : static_cast<double>(sent) / static_cast<double>(count + 1),
+                count, static_cast<double>(moved) / static_cast<double>(count + 1),
                 static_cast<double>(total) / static_cast<double>(count));
     return 0;
 }

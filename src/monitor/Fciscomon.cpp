@@ -15,15 +15,17 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include "monitor/Monitorlook.h"
 #include "monitor/Startdir.h"
+#include "router/Readings.h"
 #include "router/Routerconf.h"
 #include "shell/Faboutventrel.h"
+#include "shell/Fonts.h"
 #include "shell/Formutil.h"
 #include "shell/Frouterconfig.h"
 #include "shell/Hidetask.h"
 #include "shell/Viewdoc.h"
 #include "snmp/Snmp.h"
-#include "widgets/Fonts.h"
 #include "widgets/Gaugebar.h"
 #include "widgets/Largehtmllabel.h"
 
@@ -41,15 +43,32 @@ QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
     return action;
 }
 
-// Counters and gauges are unsigned 32-bit values carried in a signed field.
-std::uint32_t Unsigned(const TSnmpValue* v) { return static_cast<std::uint32_t>(v->value); }
+// The packet totals sit above their bars and are as wide: a width that does
+// not follow each new number, so a new total repaints only itself.
+constexpr int kTotalWidth = 150;
+
+// Sets a label's text only when it changes: the same text again would
+// still lay it out and repaint it.
+void SetLabelText(QLabel* label, const QString& text) {
+    if (label->text() != text) label->setText(text);
+}
+
+// Whether a window of `size` at (`left`, `top`) shows on any screen at all.
+// In 64 bits: a stored position near the end of the integer range must not
+// wrap round to look visible.
+bool OnAnyScreen(std::int64_t left, std::int64_t top, QSize size) {
+    const std::int64_t right = left + size.width();
+    const std::int64_t bottom = top + size.height();
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        if (left < std::int64_t{area.left()} + area.width() && right > area.left() &&
+            top < std::int64_t{area.top()} + area.height() && bottom > area.top())
+            return true;
+    }
+    return false;
+}
 
 }  // namespace
-
-int Percent(std::int64_t part, std::int64_t total) {
-    if (total <= 0) return 0;
-    return static_cast<int>(part * 100 / total);
-}
 
 TFormCiscoMon::TFormCiscoMon(QWidget* parent)
     : QMainWindow(parent), Now([] { return QDateTime::currentSecsSinceEpoch(); }) {
@@ -119,6 +138,7 @@ void TFormCiscoMon::CreateGauges() {
     QWidget* page = TabSheetGauges;
     LabelPacketsIn = MakeLabel(page, "LabelPacketsIn", "LabelPacketsIn", {32, 3});
     LabelPacketsOut = MakeLabel(page, "LabelPacketsOut", "LabelPacketsOut", {220, 3});
+    for (QLabel* total : {LabelPacketsIn, LabelPacketsOut}) total->setFixedWidth(kTotalWidth);
     MakeLabel(page, "Label3", "In:", {12, 26});
     MakeLabel(page, "Label4", "Out:", {192, 26});
     MakeLabel(page, "Label1", "Mem:", {0, 55});
@@ -129,7 +149,7 @@ void TFormCiscoMon::CreateGauges() {
     ProgressBarMem = MakeControl<TGaugeBar>(page, "ProgressBarMem", {32, 52, 150, 17});
     ProgressBarCpu = MakeControl<TGaugeBar>(page, "ProgressBarCpu", {220, 52, 150, 17});
     for (TGaugeBar* bar : {ProgressBarPPSIn, ProgressBarPPSOut, ProgressBarMem, ProgressBarCpu}) {
-        bar->ApplyMonitorLook();
+        ApplyMonitorLook(*bar);
         bar->SetMaximum(100);
         bar->SetStep(10);
         bar->SetGlowAnimation(false);
@@ -181,13 +201,9 @@ void TFormCiscoMon::PlaceWindow() {
     QPoint stored(Config->left, Config->top);
     // A position saved on a screen that is gone would put the window where
     // nobody can see it.
-    QRect window(stored, frameGeometry().size());
-    bool visible = false;
-    for (QScreen* screen : QGuiApplication::screens()) {
-        visible = visible || screen->availableGeometry().intersects(window);
-    }
     QScreen* primary = QGuiApplication::primaryScreen();
-    if (!visible && primary != nullptr) stored = primary->availableGeometry().topLeft();
+    if (!OnAnyScreen(Config->left, Config->top, frameGeometry().size()) && primary != nullptr)
+        stored = primary->availableGeometry().topLeft();
     move(stored);
 }
 
@@ -243,69 +259,38 @@ void TFormCiscoMon::TimerPollTimer() {
     bool anyMatched = false;
     std::unique_ptr<TSnmpValue> reply;
     for (int n = 0; Connection && n < maxRepliesPerTick && Connection->Poll(reply) > 0; ++n) {
-        if (!reply->oid.empty()) {
-            // Every entry with this OID takes the value: the match runs
-            // through the whole table.
-            for (const auto& v : Config->variables) {
-                if (v->oid != reply->oid) continue;
-                v->valueText = reply->valueText;
-                v->value = reply->value;
-                v->answered = true;
-                v->fresh = true;
-                v->AddSample(now, reply->value);
-                anyMatched = true;
-            }
-        }
+        anyMatched = Config->FileReply(*reply, now) || anyMatched;
         reply.reset();
     }
     if (anyMatched) UpdateGauges();
-    for (const auto& v : Config->variables) v->fresh = false;
+    Config->ClearFresh();
 }
 
 void TFormCiscoMon::UpdateGauges() {
     if (PageControl1->currentWidget() == TabSheetWaiting)
         PageControl1->setCurrentWidget(TabSheetGauges);
 
-    // Pools of 2 to 4 GiB overflow 32-bit sums: add in 64 bits.
-    std::int64_t sumUsed = 0;
-    std::int64_t sumTotal = 0;
-    for (int p = 0; p < Config->poolCount; ++p) {
-        const TCiscoPool& pool = Config->pools[static_cast<std::size_t>(p)];
-        std::int64_t used = Unsigned(pool.poolUsed);
-        sumUsed += used;
-        sumTotal += used + Unsigned(pool.poolFree);
-    }
-    ProgressBarCpu->SetPosition(static_cast<double>(Unsigned(Config->cpu)));
-    ProgressBarMem->SetPosition(Percent(sumUsed, sumTotal));
+    // Renaming an item never changes the selection, so it can be read first.
+    const TReadings readings = ComputeReadings(*Config, ComboBoxInterface->currentIndex());
+    ProgressBarCpu->SetPosition(readings.cpu);
+    ProgressBarMem->SetPosition(readings.memory);
 
     for (int i = 0; i < Config->interfaceCount; ++i) {
-        const TSnmpValue* descr = Config->interfaces[static_cast<std::size_t>(i)].descr;
-        if (!descr->fresh) continue;
-        // Renaming an item never changes the selection.
+        if (!Config->interfaces[static_cast<std::size_t>(i)].descr->fresh) continue;
         const int selected = ComboBoxInterface->currentIndex();
-        ComboBoxInterface->setItemText(i, QString::fromLocal8Bit(descr->valueText));
+        ComboBoxInterface->setItemText(i, QString::fromLocal8Bit(InterfaceEntry(*Config, i)));
         ComboBoxInterface->setCurrentIndex(selected);
     }
-    const int sel = ComboBoxInterface->currentIndex();
-    if (sel >= 0 && sel < Config->interfaceCount) UpdatePacketGauges(sel);
+    if (readings.interfaceSelected) UpdatePacketGauges(readings);
 }
 
-void TFormCiscoMon::UpdatePacketGauges(int sel) {
-    const TCiscoInterface& it = Config->interfaces[static_cast<std::size_t>(sel)];
-    // The totals: two unsigned 32-bit counters each, summed without wrapping.
-    const std::uint64_t inTotal = std::uint64_t{Unsigned(it.inUcast)} + Unsigned(it.inNUcast);
-    const std::uint64_t outTotal = std::uint64_t{Unsigned(it.outUcast)} + Unsigned(it.outNUcast);
-    const double ppsIn = it.inUcast->Rate(10) + it.inNUcast->Rate(10);
-    const double ppsOut = it.outUcast->Rate(10) + it.outNUcast->Rate(10);
-    LabelPacketsIn->setText(QString::number(inTotal));
-    LabelPacketsIn->adjustSize();
-    LabelPacketsOut->setText(QString::number(outTotal));
-    LabelPacketsOut->adjustSize();
-
+void TFormCiscoMon::UpdatePacketGauges(const TReadings& readings) {
+    SetLabelText(LabelPacketsIn, QString::number(readings.inTotal));
+    SetLabelText(LabelPacketsOut, QString::number(readings.outTotal));
     // A new peak raises the maximum and shows in full at once; the maximum
     // never comes down.
-    for (auto [bar, pps] :
-         {std::pair{ProgressBarPPSIn, ppsIn}, std::pair{ProgressBarPPSOut, ppsOut}}) {
+    for (auto [bar, pps] : {std::pair{ProgressBarPPSIn, readings.ppsIn},
+                            std::pair{ProgressBarPPSOut, readings.ppsOut}}) {
         const auto n = static_cast<double>(static_cast<std::int64_t>(pps));
         if (n > bar->Maximum()) bar->SetMaximum(n);
         bar->SetPosition(n);

@@ -19,9 +19,7 @@ class TGaugeBar;
 class THideOnTaskbar;
 class TLargeHtmlLabel;
 class TSnmpConnection;
-
-// part × 100 ÷ total, truncated toward zero; 0 when total is not positive.
-int Percent(std::int64_t part, std::int64_t total);
+struct TReadings;
 
 class TFormCiscoMon : public QMainWindow {
     Q_OBJECT
@@ -89,7 +87,7 @@ private:
     void FormCreate();
     void FormClose(QCloseEvent* event);
     void UpdateGauges();
-    void UpdatePacketGauges(int sel);
+    void UpdatePacketGauges(const TReadings& readings);
 
     std::unique_ptr<TCiscoConfig> config_;
     std::unique_ptr<TSnmpConnection> Connection;

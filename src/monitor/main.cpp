@@ -5,13 +5,17 @@
 
 #include "monitor/Fciscomon.h"
 #include "monitor/Startdir.h"
+#include "shell/Fonts.h"
 #include "snmp/Winsockinit.h"
-#include "widgets/Fonts.h"
 
 int main(int argc, char* argv[]) {
     if (!StartSockets()) return 1;
     RecordStartDirectory();
 
+    // Qt's shared-memory image transfer makes most repaints wait for the X
+    // server's answer; for a window this small, plain requests cost less
+    // and wake the program less. A setting of the user's own stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName("ventrel");
     QApplication::setOrganizationName("Quillot");

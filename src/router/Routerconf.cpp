@@ -1,39 +1,28 @@
 #include "router/Routerconf.h"
 
+#include "router/Oids.h"
 #include "router/SettingsKey.h"
 
 TCiscoConfig* Config = nullptr;
 
 namespace {
 
-// cpmCPUTotal5secRev of CPU entry 1 (CISCO-PROCESS-MIB).
-constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
-// ciscoMemoryPoolName, -Used and -Free (CISCO-MEMORY-POOL-MIB); the pool follows.
-constexpr const char* kPoolNameOid = "1.3.6.1.4.1.9.9.48.1.1.1.2.";
-constexpr const char* kPoolUsedOid = "1.3.6.1.4.1.9.9.48.1.1.1.5.";
-constexpr const char* kPoolFreeOid = "1.3.6.1.4.1.9.9.48.1.1.1.6.";
-// ifDescr, ifInUcastPkts, ifInNUcastPkts, ifOutUcastPkts, ifOutNUcastPkts (RFC 1213).
-constexpr const char* kDescrOid = "1.3.6.1.2.1.2.2.1.2.";
-constexpr const char* kInUcastOid = "1.3.6.1.2.1.2.2.1.11.";
-constexpr const char* kInNUcastOid = "1.3.6.1.2.1.2.2.1.12.";
-constexpr const char* kOutUcastOid = "1.3.6.1.2.1.2.2.1.17.";
-constexpr const char* kOutNUcastOid = "1.3.6.1.2.1.2.2.1.18.";
 constexpr int kDefaultInterfaces = 10;
 
 }  // namespace
 
 TCiscoConfig::TCiscoConfig() {
     variables.reserve(kMaxVariables);
-    cpu = AddVariable(kCpuOid, false, true);
+    cpu = AddVariable(mib::kCpu, false, true);
     poolCount = kMaxPools;
     for (int p = 0; p < poolCount; ++p) {
         // Pool instances start at 1. The free bytes are asked for once: the
         // memory gauge adds the latest used value to that first free value.
         std::string instance = std::to_string(p + 1);
         TCiscoPool& pool = pools[static_cast<std::size_t>(p)];
-        pool.poolName = AddVariable(kPoolNameOid + instance, true, true);
-        pool.poolUsed = AddVariable(kPoolUsedOid + instance, false, true);
-        pool.poolFree = AddVariable(kPoolFreeOid + instance, true, true);
+        pool.poolName = AddVariable(mib::kPoolName + instance, true, true);
+        pool.poolUsed = AddVariable(mib::kPoolUsed + instance, false, true);
+        pool.poolFree = AddVariable(mib::kPoolFree + instance, true, true);
     }
     for (int i = 0; i < kDefaultInterfaces; ++i) AddInterface(i);
     hostname = "192.168.0.1";
@@ -54,14 +43,36 @@ bool TCiscoConfig::AddInterface(int i) {
     // the list index and the stored "interface" setting mean.
     std::string instance = std::to_string(i);
     TCiscoInterface& entry = interfaces[static_cast<std::size_t>(interfaceCount)];
-    entry.descr = AddVariable(kDescrOid + instance, true, true);
-    entry.inUcast = AddVariable(kInUcastOid + instance, false, false);
-    entry.inNUcast = AddVariable(kInNUcastOid + instance, false, false);
-    entry.outUcast = AddVariable(kOutUcastOid + instance, false, false);
-    entry.outNUcast = AddVariable(kOutNUcastOid + instance, false, false);
+    entry.descr = AddVariable(mib::kIfDescr + instance, true, true);
+    entry.inUcast = AddVariable(mib::kIfInUcast + instance, false, false);
+    entry.inNUcast = AddVariable(mib::kIfInNUcast + instance, false, false);
+    entry.outUcast = AddVariable(mib::kIfOutUcast + instance, false, false);
+    entry.outNUcast = AddVariable(mib::kIfOutNUcast + instance, false, false);
     entry.descr->valueText = "if" + instance;  // shown until the router names it
     ++interfaceCount;
     return true;
+}
+
+bool TCiscoConfig::FileReply(const TSnmpValue& reply, std::int64_t now) {
+    // A reply that filled no OID matches nothing, not the variables with none.
+    if (reply.oid.empty()) return false;
+    bool matched = false;
+    // Every entry with this OID takes the value: the match runs through the
+    // whole table.
+    for (const auto& v : variables) {
+        if (v->oid != reply.oid) continue;
+        v->valueText = reply.valueText;
+        v->value = reply.value;
+        v->answered = true;
+        v->fresh = true;
+        v->AddSample(now, reply.value);
+        matched = true;
+    }
+    return matched;
+}
+
+void TCiscoConfig::ClearFresh() {
+    for (const auto& v : variables) v->fresh = false;
 }
 
 void TCiscoConfig::Load() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,13 @@ public:
     // Builds the five variables of interface `i`, whose OIDs carry `i` as
     // their instance. Returns false, building nothing, when the tables are full.
     bool AddInterface(int i);
+
+    // Files a reply received at `now` (whole seconds) into every variable
+    // whose OID is the reply's, byte for byte: its value and text, answered,
+    // fresh, and a sample. Returns whether any variable matched.
+    bool FileReply(const TSnmpValue& reply, std::int64_t now);
+    // Ends a poll tick: no variable is fresh any more.
+    void ClearFresh();
 
     // Overlay the stored settings, and store all five of them.
     void Load();

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "shell/Desktop.h"
-#include "widgets/Fonts.h"
+#include "shell/Fonts.h"
 
 namespace {
 

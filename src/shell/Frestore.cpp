@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "widgets/Fonts.h"
+#include "shell/Fonts.h"
 
 TFormRestore::TFormRestore(QWidget* owner) : QDialog(owner) {
     setObjectName("FormRestore");

@@ -8,11 +8,11 @@
 
 #include "router/Routerconf.h"
 #include "router/SettingsKey.h"
+#include "shell/Fonts.h"
 #include "shell/Formutil.h"
 #include "shell/Hidetask.h"
 #include "shell/Strconv.h"
 #include "snmp/Snmp.h"
-#include "widgets/Fonts.h"
 #include "widgets/Largehtmllabel.h"
 
 namespace {

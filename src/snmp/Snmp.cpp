@@ -13,12 +13,6 @@ TSnmpValue::TSnmpValue(std::string_view oidText, bool isOnce, bool isActive)
     CopyText(oid, oidText);
 }
 
-void TSnmpValue::AddSample(std::int64_t time, std::int32_t sampleValue) {
-    std::copy_backward(samples.begin(), samples.end() - 1, samples.end());
-    samples[0] = {time, sampleValue};
-    if (sampleCount < kSampleCapacity) ++sampleCount;
-}
-
 namespace {
 
 // A counter read lower than before has either wrapped past 2^32 or started
@@ -34,14 +28,14 @@ std::uint32_t Pattern(const TSnmpSample& sample) {
     return static_cast<std::uint32_t>(sample.value);
 }
 
-// True when samples `newer` and `newer` + 1 lie across a restart of the
-// counter. Without an earlier sample to give the pace, the drop is taken as
-// a wrap.
-bool AcrossRestart(const TSnmpValue& v, int newer) {
-    if (newer + 2 >= v.sampleCount) return false;
-    const TSnmpSample& now = v.samples[static_cast<std::size_t>(newer)];
-    const TSnmpSample& before = v.samples[static_cast<std::size_t>(newer + 1)];
-    const TSnmpSample& earlier = v.samples[static_cast<std::size_t>(newer + 2)];
+// True when the newest sample lies across a restart of the counter from
+// the one before. Without an earlier sample to give the pace, the drop is
+// taken as a wrap.
+bool NewestAfterRestart(const TSnmpValue& v) {
+    if (v.sampleCount < 3) return false;
+    const TSnmpSample& now = v.samples[0];
+    const TSnmpSample& before = v.samples[1];
+    const TSnmpSample& earlier = v.samples[2];
     if (Pattern(now) >= Pattern(before)) return false;
     const std::int64_t seconds = now.time - before.time;
     const std::int64_t paceSeconds = before.time - earlier.time;
@@ -54,11 +48,26 @@ bool AcrossRestart(const TSnmpValue& v, int newer) {
 
 }  // namespace
 
+void TSnmpValue::AddSample(std::int64_t time, std::int32_t sampleValue) {
+    std::copy_backward(samples.begin(), samples.end() - 1, samples.end());
+    samples[0] = {time, sampleValue};
+    if (sampleCount < kSampleCapacity) ++sampleCount;
+    // Judged now, while the pace before the drop is at hand: once the
+    // samples before it leave the history the drop could no longer be told
+    // from a wrap, and a rate window across it would spike.
+    if (NewestAfterRestart(*this)) {
+        sinceRestart = 1;
+    } else if (sinceRestart > 0) {
+        ++sinceRestart;
+        if (sinceRestart >= kSampleCapacity) sinceRestart = 0;  // the restart left the history
+    }
+}
+
 double TSnmpValue::Rate(int window) const {
+    // Samples from before a restart say nothing about the pace now.
+    const int usable = sinceRestart > 0 ? std::min(sinceRestart, sampleCount) : sampleCount;
     int chosen = 0;
-    for (int i = 1; i < sampleCount; ++i) {
-        // Samples from before a restart say nothing about the pace now.
-        if (AcrossRestart(*this, i - 1)) break;
+    for (int i = 1; i < usable; ++i) {
         if (samples[0].time - samples[static_cast<std::size_t>(i)].time <= window) chosen = i;
     }
     if (chosen == 0) return 0.0;

@@ -32,14 +32,16 @@ public:
     explicit TSnmpValue(std::string_view oidText = {}, bool isOnce = false, bool isActive = true);
 
     // Records (time, value) as the newest sample; the oldest of ten is lost.
+    // A drop far beyond the pace the counter kept before is a restart, not a
+    // wrap; it is judged here, once, while the samples that give the pace
+    // are still in the history.
     void AddSample(std::int64_t time, std::int32_t sampleValue);
 
     // Value per second between the newest sample and the oldest one at most
     // `window` seconds older; 0 when there is no such pair or no time passed.
     // The value difference wraps at 32 bits, so a counter that passed its
-    // maximum still gives its true increase. A drop far beyond the pace the
-    // counter kept before is a restart, not a wrap: the rate then counts
-    // only from the first sample after it.
+    // maximum still gives its true increase. No pair spans a restart: the
+    // rate counts only from the first sample after it.
     double Rate(int window) const;
 
     // Takes the decoded reply (or none) and, when it is a response with one
@@ -49,6 +51,9 @@ public:
     std::unique_ptr<TAsn1Base> reply;
     std::array<TSnmpSample, kSampleCapacity> samples{};  // index 0 is the newest
     int sampleCount = 0;
+    // Samples stored since the last restart, the first one after it
+    // included; 0 while the history holds no restart.
+    int sinceRestart = 0;
     std::string oid;
     std::string valueText;
     std::int32_t value = 0;

@@ -1,42 +1,46 @@
 #include "widgets/Gaugebar.h"
 
-#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cmath>
 
-#include "widgets/Fonts.h"
-#include "widgets/Gaugeformat.h"
+#include "widgets/Gaugeglide.h"
 
 namespace {
 
-constexpr int kTickMs = 10;
-constexpr double kGlideFraction = 15.0;  // each tick covers 1/15 of what remains
-constexpr double kEpsilon = 0.000001;
 constexpr int kTextMargin = 2;
-constexpr int kMaxWakeTicks = 100000;  // bounds the look-ahead of one wake-up
 
-// One tick of the glide: `value` covers a fifteenth of what remains to
-// `target`. Returns true when it has arrived.
-bool GlideStep(double& value, double target) {
-    const double gap = target - value;
-    if (!(std::fabs(gap) > kEpsilon)) {
-        value = target;
-        return true;
+std::int64_t SteadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A rectangle outlined in `border`, filled with `brush`. Square corners are
+// plain fills, far cheaper for the raster engine than stroking an outline.
+void DrawBox(QPainter& painter, const QRect& box, const QColor& border, const QBrush& brush,
+             int rounding) {
+    if (rounding > 0) {
+        painter.setPen(border);
+        painter.setBrush(brush);
+        painter.drawRoundedRect(box.adjusted(0, 0, -1, -1), rounding, rounding);
+        return;
     }
-    const double step = std::max(std::fabs(gap) / kGlideFraction, kEpsilon);
-    value += gap > 0 ? step : -step;
-    return false;
+    painter.fillRect(box, border);
+    const QRect inside = box.adjusted(1, 1, -1, -1);
+    if (inside.isValid()) painter.fillRect(inside, brush);
 }
 
 }  // namespace
 
-TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent) {
+TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent), FClock(SteadyMs) {
     resize(150, 17);
     FAnimationTimer.setSingleShot(true);
     FAnimationTimer.setTimerType(Qt::PreciseTimer);
     connect(&FAnimationTimer, &QTimer::timeout, this, &TGaugeBar::AnimationWake);
+    FStaticText.setTextFormat(Qt::PlainText);
 }
 
 double TGaugeBar::Clamp(double value) const {
@@ -45,17 +49,32 @@ double TGaugeBar::Clamp(double value) const {
 }
 
 void TGaugeBar::SetPosition(double value) {
-    FTargetValue = Clamp(value);
-    if (FProgressAnimation) {
-        FGlidePending = true;
-        ScheduleWake();
+    const double target = Clamp(value);
+    const double before = FDisplayedValue;
+    if (!FProgressAnimation || !isVisible()) {
+        // No glide while nobody can see it: it would only keep a timer busy.
+        FAnimationTimer.stop();
+        FGlidePending = false;
+        FTargetValue = target;
+        FDisplayedValue = target;
+        emit OnPositionChanged(FDisplayedValue);
+        Refresh();
         return;
     }
-    FGlidePending = false;
-    FAnimationTimer.stop();
-    FDisplayedValue = FTargetValue;
-    emit OnPositionChanged(FDisplayedValue);
-    update();
+    if (AnimationRunning()) {
+        // The glide under way goes on to the same target as it was.
+        if (target == FTargetValue) return;
+        // The ticks since the last wake-up moved the value on, though none
+        // of them drew anything new: take them before turning to the new
+        // target, or every write during a glide would set it back.
+        CatchUp();
+    } else {
+        FArmedAt = FClock();
+    }
+    FTargetValue = target;
+    FGlidePending = true;
+    ScheduleWake();
+    if (FDisplayedValue != before) emit OnPositionChanged(FDisplayedValue);
 }
 
 void TGaugeBar::SetMaximum(double value) {
@@ -64,14 +83,14 @@ void TGaugeBar::SetMaximum(double value) {
     // Only a lower maximum moves the value; a raised one leaves an earlier
     // clamp in place. A target below the new maximum is kept.
     if (FTargetValue > value || FDisplayedValue > value) SetPosition(std::min(FTargetValue, value));
-    update();
+    Refresh();
 }
 
 void TGaugeBar::SetMinimum(double value) {
     if (value == FMinimum || std::isnan(value)) return;
     FMinimum = value;
     if (FTargetValue < value || FDisplayedValue < value) SetPosition(std::max(FTargetValue, value));
-    update();
+    Refresh();
 }
 
 bool TGaugeBar::Gliding() const {
@@ -84,32 +103,40 @@ bool TGaugeBar::Tick() {
     return true;
 }
 
-void TGaugeBar::AnimationTick() {
-    if (!Tick()) {
-        FAnimationTimer.stop();
-        return;
+void TGaugeBar::ApplyTicks(int ticks) {
+    for (int i = 0; i < ticks && Tick(); ++i) {
     }
-    if (!Gliding()) FAnimationTimer.stop();  // at rest: no more wake-ups
+}
+
+void TGaugeBar::AnimationTick() {
+    // Stepping by hand takes the place of the timer.
+    FAnimationTimer.stop();
+    if (!Tick()) return;
+    Refresh();
     emit OnPositionChanged(FDisplayedValue);
-    update();
+}
+
+void TGaugeBar::CatchUp() {
+    const std::int64_t elapsed = FClock() - FArmedAt;
+    const auto ticks =
+        static_cast<int>(std::clamp<std::int64_t>(elapsed / kGlideTickMs, 0, FWakeTicks));
+    ApplyTicks(ticks);
+    FArmedAt += std::int64_t{ticks} * kGlideTickMs;
+    // All of them: the wake-up was due and the picture changes.
+    if (ticks == FWakeTicks) Refresh();
 }
 
 void TGaugeBar::AnimationWake() {
-    // The ticks since the last wake-up, all at once: none of them changed
-    // the picture.
-    bool moved = false;
-    for (int i = 0; i < FWakeTicks; ++i) moved = Tick() || moved;
-    if (Gliding()) ScheduleWake();
-    if (moved) {
-        emit OnPositionChanged(FDisplayedValue);
-        update();
+    const double before = FDisplayedValue;
+    ApplyTicks(FWakeTicks);
+    FArmedAt += std::int64_t{FWakeTicks} * kGlideTickMs;
+    Refresh();
+    if (Gliding()) {
+        ScheduleWake();
+    } else {
+        FAnimationTimer.stop();
     }
-}
-
-TGaugeBar::TPicture TGaugeBar::PictureAt(double value) const {
-    const int innerWidth = std::max(0, width() - 2);
-    return {FillWidthAt(value, innerWidth),
-            FAppearance.ValueVisible ? ValueTextAt(value) : QString()};
+    if (FDisplayedValue != before) emit OnPositionChanged(FDisplayedValue);
 }
 
 void TGaugeBar::ScheduleWake() {
@@ -117,71 +144,178 @@ void TGaugeBar::ScheduleWake() {
     // the same text as the one before. Wake up only at the next tick that
     // changes the picture: the pictures drawn are the same, tick for tick,
     // and an idle bar costs nothing.
-    const TPicture shown = PictureAt(FDisplayedValue);
-    double value = FDisplayedValue;
-    int ticks = 0;
-    bool arrived = false;
-    bool changes = false;
-    while (!arrived && !changes && ticks < kMaxWakeTicks) {
-        ++ticks;
-        arrived = GlideStep(value, FTargetValue);
-        changes = !(PictureAt(value) == shown);
-    }
-    if (arrived && !changes) {
+    const int ticks = NextVisibleTick();
+    if (ticks == 0) {
         // Nothing left to see: the glide ends now rather than in a wake-up
         // that would draw the same picture.
-        FAnimationTimer.stop();
-        FGlidePending = false;
-        const bool moved = FDisplayedValue != FTargetValue;
-        FDisplayedValue = FTargetValue;
-        if (moved) emit OnPositionChanged(FDisplayedValue);
+        EndGlide();
         return;
     }
     FWakeTicks = ticks;
-    FAnimationTimer.start(ticks * kTickMs);
+    // On the grid of ticks: a late wake-up makes the next one sooner.
+    const std::int64_t late = std::max<std::int64_t>(0, FClock() - FArmedAt);
+    const std::int64_t wait = std::max<std::int64_t>(0, std::int64_t{ticks} * kGlideTickMs - late);
+    FAnimationTimer.start(static_cast<int>(std::min<std::int64_t>(wait, INT_MAX)));
 }
 
-QString TGaugeBar::ValueText() const { return ValueTextAt(FDisplayedValue); }
+void TGaugeBar::EndGlide() {
+    FAnimationTimer.stop();
+    FGlidePending = false;
+    FDisplayedValue = FTargetValue;
+    Refresh();
+}
 
-QString TGaugeBar::ValueTextAt(double displayed) const {
+void TGaugeBar::hideEvent(QHideEvent* event) {
+    if (Gliding()) {
+        const double before = FDisplayedValue;
+        EndGlide();
+        if (FDisplayedValue != before) emit OnPositionChanged(FDisplayedValue);
+    }
+    QWidget::hideEvent(event);
+}
+
+int TGaugeBar::NextVisibleTick() {
+    const double gap = FTargetValue - FDisplayedValue;
+    if (gap == 0) return 0;
+    const bool up = gap > 0;
+    int next = INT_MAX;
+    // A boundary on the way, where the picture changes, is passed once the
+    // distance left to the target is at most the boundary's.
+    auto consider = [&](double boundary) {
+        if (up ? !(boundary > FDisplayedValue) : !(boundary < FDisplayedValue)) return;
+        // Going up the picture changes on reaching the boundary, going down
+        // on passing below it: a boundary on the target itself is passed
+        // only going up.
+        const double distance = up ? FTargetValue - boundary : boundary - FTargetValue;
+        if (up ? distance < 0 : !(distance > 0)) return;
+        next = std::min(next, std::max(1, TicksUntilWithin(gap, distance)));
+    };
+
+    // The fill's next pixel, or its last one going.
+    const int inner = InnerWidth();
+    const double range = FMaximum - FMinimum;
+    if (range > 0 && inner > 0) {
+        const int fill = FillWidthAt(FDisplayedValue);
+        if (up && fill < inner) consider(FMinimum + range * (fill + 1) / inner);
+        if (!up && fill > 0) consider(FMinimum + range * fill / inner);
+    }
+
+    // The printed number's next change, halfway to the next number printed.
+    if (FAppearance.ValueVisible) {
+        TextChanged();  // the key of the text drawn now
+        const std::optional<double> scale = Format().Scale();
+        if (!scale || !FTextKey) {
+            next = 1;  // only printing tells: look at every tick
+        } else if (*scale > 0) {
+            // The number printed is slope × value + offset.
+            double slope = 1;
+            double offset = 0;
+            if (FAppearance.ValueType == vtPercentage) {
+                slope = range > 0 ? 100 / range : 0;
+                offset = -FMinimum * slope;
+            }
+            const double key = *FTextKey == -0.5 ? 0 : *FTextKey;  // "-0" changes at 0
+            if (slope > 0) {
+                for (double printed : {(key + 0.5) / *scale, (key - 0.5) / *scale, 0.0})
+                    consider((printed - offset) / slope);
+            }
+        }
+    }
+
+    if (next != INT_MAX) return next;
+    // No boundary before the target; one may lie on it, within rounding, to
+    // be reached when the glide lands there.
+    return PictureDiffersAt(FTargetValue) ? TicksUntilWithin(gap, 0) : 0;
+}
+
+bool TGaugeBar::PictureDiffersAt(double value) {
+    // Against the picture of the value now, which a new range may have
+    // changed since it was drawn.
+    if (FillWidthAt(value) != FillWidthAt(FDisplayedValue)) return true;
+    if (!FAppearance.ValueVisible) return false;
+    const TGaugeValueFormat& format = Format();
+    const double number = TextNumber(value);
+    const double numberNow = TextNumber(FDisplayedValue);
+    const std::optional<double> key = format.Key(number);
+    const std::optional<double> keyNow = format.Key(numberNow);
+    if (key && keyNow) return *key != *keyNow;
+    return format.Text(number) != format.Text(numberNow);
+}
+
+QString TGaugeBar::ValueText() const {
+    return FormatGaugeValue(FAppearance.ValueFormat, TextNumber(FDisplayedValue));
+}
+
+double TGaugeBar::TextNumber(double displayed) const {
     double value = Clamp(displayed);
     if (FAppearance.ValueType == vtPercentage) {
         const double range = FMaximum - FMinimum;
         value = range > 0 ? (value - FMinimum) / range * 100.0 : 0.0;
     }
-    return FormatGaugeValue(FAppearance.ValueFormat, value);
+    return value;
 }
 
-void TGaugeBar::ApplyMonitorLook() {
-    FAppearance.BackgroundColor = QColor(175, 210, 255);
-    FAppearance.BorderColor = QColor(192, 192, 192);  // silver
-    FAppearance.ProgressColor = QColor(255, 0, 0);
-    FAppearance.ProgressColorTo = QColor(255, 0, 0);
-    FAppearance.GradientMirror = true;
-    FAppearance.ProgressBorderColor = QColor(173, 209, 255);
-    FAppearance.Rounding = 0;
-    FAppearance.ValueVisible = true;
-    FAppearance.ValuePosition = vpCenter;
-    FAppearance.Font = MonitorFont();
-    FAppearance.ProgressFont = MonitorFont();
-    FAppearance.FontColor = palette().color(QPalette::WindowText);
-    FAppearance.ProgressFontColor = FAppearance.FontColor;
-    FGlowAnimation = false;
+const TGaugeValueFormat& TGaugeBar::Format() {
+    if (FFormat.format() != FAppearance.ValueFormat) {
+        FFormat = TGaugeValueFormat(FAppearance.ValueFormat);
+        FTextKnown = false;
+    }
+    return FFormat;
+}
+
+bool TGaugeBar::TextChanged() {
+    if (!FAppearance.ValueVisible) {
+        FTextKnown = false;
+        if (FText.isEmpty()) return false;
+        FText.clear();
+        return true;
+    }
+    const TGaugeValueFormat& format = Format();
+    const double number = TextNumber(FDisplayedValue);
+    const std::optional<double> key = format.Key(number);
+    // The same number printed: the same text, without printing it.
+    if (FTextKnown && key && FTextKey && *key == *FTextKey) return false;
+    FTextKey = key;
+    FTextKnown = true;
+    QString text = format.Text(number);
+    if (text == FText) return false;
+    FText = std::move(text);
+    FStaticText.setText(FText);
+    FTextLaidOut = false;
+    return true;
+}
+
+bool TGaugeBar::Refresh() {
+    // Nobody sees it: the picture is worked out when it shows again.
+    if (!isVisible()) {
+        FShownFill = -1;
+        return false;
+    }
+    const int fill = FillWidthAt(FDisplayedValue);
+    const bool text = TextChanged();
+    if (fill == FShownFill && !text) return false;
+    FShownFill = fill;
+    // A square bar covers every pixel of its own: nothing beneath it needs
+    // painting first.
+    const bool opaque = FAppearance.Rounding == 0;
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     update();
+    return true;
 }
 
-int TGaugeBar::FillWidth(int innerWidth) const { return FillWidthAt(FDisplayedValue, innerWidth); }
+int TGaugeBar::InnerWidth() const { return std::max(0, width() - 2); }
 
-int TGaugeBar::FillWidthAt(double value, int innerWidth) const {
+int TGaugeBar::FillWidthAt(double value) const {
     if (!(FMaximum > FMinimum)) return 0;
+    const int innerWidth = InnerWidth();
     const double fraction = (value - FMinimum) / (FMaximum - FMinimum);
     if (!(fraction > 0)) return 0;
     if (fraction >= 1) return innerWidth;
     return static_cast<int>(fraction * innerWidth);
 }
 
-QRect TGaugeBar::ValueRect(const QRect& inner, int fillWidth) const {
-    const int textWidth = QFontMetrics(FAppearance.Font, this).horizontalAdvance(ValueText());
+QRect TGaugeBar::ValueRect(const QRect& inner, int fillWidth, int textWidth) const {
     const int left = inner.left() + kTextMargin;
     int x = inner.left() + (inner.width() - textWidth) / 2;
     switch (FAppearance.ValuePosition) {
@@ -205,29 +339,39 @@ QRect TGaugeBar::ValueRect(const QRect& inner, int fillWidth) const {
 }
 
 void TGaugeBar::paintEvent(QPaintEvent* /*event*/) {
+    TextChanged();  // laid out again only when it changed
     QPainter painter(this);
-    const qreal radius = FAppearance.Rounding;
-    painter.setPen(FAppearance.BorderColor);
-    painter.setBrush(FAppearance.BackgroundColor);
-    painter.drawRoundedRect(rect().adjusted(0, 0, -1, -1), radius, radius);
+    DrawBox(painter, rect(), FAppearance.BorderColor, FAppearance.BackgroundColor,
+            FAppearance.Rounding);
 
     const QRect inner = rect().adjusted(1, 1, -1, -1);
-    const int fillWidth = FillWidth(inner.width());
+    const int fillWidth = FillWidthAt(FDisplayedValue);
+    FShownFill = fillWidth;
     if (fillWidth > 0) {
         const QRect fill(inner.topLeft(), QSize(fillWidth, inner.height()));
-        QLinearGradient gradient(fill.topLeft(), fill.bottomLeft());
-        gradient.setColorAt(0, FAppearance.ProgressColor);
-        gradient.setColorAt(FAppearance.GradientMirror ? 0.5 : 1, FAppearance.ProgressColorTo);
-        if (FAppearance.GradientMirror) gradient.setColorAt(1, FAppearance.ProgressColor);
-        painter.setPen(FAppearance.ProgressBorderColor);
-        painter.setBrush(gradient);
-        painter.drawRoundedRect(fill.adjusted(0, 0, -1, -1), radius, radius);
+        QBrush brush(FAppearance.ProgressColor);  // one colour: no gradient to work out
+        if (FAppearance.ProgressColor != FAppearance.ProgressColorTo) {
+            QLinearGradient gradient(fill.topLeft(), fill.bottomLeft());
+            gradient.setColorAt(0, FAppearance.ProgressColor);
+            gradient.setColorAt(FAppearance.GradientMirror ? 0.5 : 1, FAppearance.ProgressColorTo);
+            if (FAppearance.GradientMirror) gradient.setColorAt(1, FAppearance.ProgressColor);
+            brush = QBrush(gradient);
+        }
+        DrawBox(painter, fill, FAppearance.ProgressBorderColor, brush, FAppearance.Rounding);
     }
 
     if (!FAppearance.ValueVisible) return;
-    const QRect textRect = ValueRect(inner, fillWidth);
+    // Placed by its width in Font, drawn in the font of where it lies.
+    if (!FTextLaidOut || FTextFont != FAppearance.Font) {
+        FStaticText.prepare(QTransform(), FAppearance.Font);
+        FTextFont = FAppearance.Font;
+        FTextLaidOut = true;
+    }
+    const QSizeF size = FStaticText.size();
+    const QRect textRect = ValueRect(inner, fillWidth, qRound(size.width()));
     const bool overFill = inner.left() + fillWidth > textRect.center().x();
     painter.setFont(overFill ? FAppearance.ProgressFont : FAppearance.Font);
     painter.setPen(overFill ? FAppearance.ProgressFontColor : FAppearance.FontColor);
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, ValueText());
+    const int top = textRect.top() + (textRect.height() - qRound(size.height())) / 2;
+    painter.drawStaticText(QPoint(textRect.left(), top), FStaticText);
 }

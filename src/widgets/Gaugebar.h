@@ -4,9 +4,15 @@
 
 #include <QColor>
 #include <QFont>
+#include <QStaticText>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "widgets/Gaugeformat.h"
 
 enum TValueType { vtPercentage, vtAbsolute };
 enum TValuePosition { vpProgressCenter, vpProgressRight, vpCenter, vpLeft, vpRight, vpCustom };
@@ -30,6 +36,9 @@ struct TGaugeAppearance {
 class TGaugeBar : public QWidget {
     Q_OBJECT
 public:
+    // Milliseconds on a clock that never goes back.
+    using TClock = std::function<std::int64_t()>;
+
     explicit TGaugeBar(QWidget* parent = nullptr);
 
     double Minimum() const { return FMinimum; }
@@ -37,6 +46,8 @@ public:
     double Maximum() const { return FMaximum; }
     void SetMaximum(double value);
     double Position() const { return FDisplayedValue; }
+    // While the bar is not visible there is no glide: the value is set at
+    // once, and a glide under way arrives when the bar is hidden.
     void SetPosition(double value);
     double TargetValue() const { return FTargetValue; }
     double DisplayedValue() const { return FDisplayedValue; }
@@ -47,43 +58,49 @@ public:
     // Stored only: no glow is drawn, so that a bar at rest never wakes up.
     bool GlowAnimation() const { return FGlowAnimation; }
     void SetGlowAnimation(bool value) { FGlowAnimation = value; }
+    // Changes take effect at the next change of the value; call update()
+    // to see them at once.
     TGaugeAppearance& Appearance() { return FAppearance; }
     const TGaugeAppearance& Appearance() const { return FAppearance; }
 
     // The value text drawn now, from Appearance().ValueFormat.
     QString ValueText() const;
-    // The look of the monitor's four bars.
-    void ApplyMonitorLook();
 
     // One 10-ms step of the glide.
     void AnimationTick();
     // A glide is under way: the timer is set for its next visible step.
     bool AnimationRunning() const { return FAnimationTimer.isActive(); }
+    // The value has yet to reach its target, by the timer or by AnimationTick.
+    bool Gliding() const;
+    // The glide ticks the timer's next wake-up stands for.
+    int WakeTicks() const { return FWakeTicks; }
+    // The clock the glide keeps time by; tests set their own.
+    void SetClock(TClock clock) { FClock = std::move(clock); }
 
 signals:
     void OnPositionChanged(double value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
-    // What the bar shows for a value: the fill's width and the text.
-    struct TPicture {
-        int fill = 0;
-        QString text;
-        bool operator==(const TPicture&) const = default;
-    };
-
     double Clamp(double value) const;
-    bool Gliding() const;
     bool Tick();
+    void ApplyTicks(int ticks);
+    void CatchUp();
     void AnimationWake();
     void ScheduleWake();
-    TPicture PictureAt(double value) const;
-    QString ValueTextAt(double displayed) const;
-    int FillWidthAt(double value, int innerWidth) const;
-    int FillWidth(int innerWidth) const;
-    QRect ValueRect(const QRect& inner, int fillWidth) const;
+    void EndGlide();
+    int NextVisibleTick();
+    double TextNumber(double displayed) const;
+    int InnerWidth() const;
+    int FillWidthAt(double value) const;
+    const TGaugeValueFormat& Format();
+    bool TextChanged();
+    bool Refresh();
+    bool PictureDiffersAt(double value);
+    QRect ValueRect(const QRect& inner, int fillWidth, int textWidth) const;
 
     double FMinimum = 0;
     double FMaximum = 100;
@@ -93,7 +110,25 @@ private:
     bool FProgressAnimation = true;
     bool FGlowAnimation = true;
     bool FGlidePending = false;
-    int FWakeTicks = 1;  // glide ticks the timer's next wake-up stands for
     TGaugeAppearance FAppearance;
+
+    // The glide keeps a grid of 10-ms ticks: the timer, armed at FArmedAt,
+    // wakes at the FWakeTicks-th tick from there, the first one that draws
+    // something new.
     QTimer FAnimationTimer;
+    TClock FClock;
+    std::int64_t FArmedAt = 0;
+    int FWakeTicks = 1;
+
+    // What is drawn: the fill's width, and the text with the number it
+    // printed as a key, so that a new value is told apart by comparing
+    // numbers. The text is laid out once per change.
+    int FShownFill = -1;
+    TGaugeValueFormat FFormat;
+    bool FTextKnown = false;
+    std::optional<double> FTextKey;
+    QString FText;
+    QStaticText FStaticText;
+    bool FTextLaidOut = false;
+    QFont FTextFont;  // the font FStaticText was laid out in
 };

@@ -1,6 +1,9 @@
 #include "widgets/Gaugeformat.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -8,6 +11,9 @@ namespace {
 
 constexpr int kMaxDigits = 3;  // width and precision stay below 1000
 constexpr int kMaxFlags = 5;
+// Up to this precision, 10^precision and the number times it are exact
+// enough to tell printed numbers apart.
+constexpr int kMaxKeyedPrecision = 15;
 
 struct TGaugeFormat {
     QString prefix;
@@ -80,8 +86,56 @@ QString FormatNumber(const std::string& conversion, double value) {
 bool IsValidGaugeFormat(const QString& format) { return Parse(format).has_value(); }
 
 QString FormatGaugeValue(const QString& format, double value) {
+    return TGaugeValueFormat(format).Text(value);
+}
+
+namespace {
+
+// 10^precision for a "%...f" conversion, 0 for none, nothing for the others.
+std::optional<double> ScaleOf(const std::string& conversion) {
+    if (conversion.empty()) return 0.0;
+    const char kind = conversion.back();
+    if (kind != 'f' && kind != 'F') return std::nullopt;
+    const std::size_t dot = conversion.find('.');
+    int precision = 6;  // printf's default
+    if (dot != std::string::npos)
+        precision = std::atoi(conversion.c_str() + dot + 1);  // digits only: Parse checked them
+    if (precision > kMaxKeyedPrecision) return std::nullopt;
+    return std::pow(10.0, precision);
+}
+
+}  // namespace
+
+TGaugeValueFormat::TGaugeValueFormat(const QString& format) : format_(format) {
     const std::optional<TGaugeFormat> parsed = Parse(format);
-    if (!parsed) return format;
-    if (parsed->conversion.empty()) return parsed->prefix;
-    return parsed->prefix + FormatNumber(parsed->conversion, value) + parsed->suffix;
+    valid_ = parsed.has_value();
+    // A format that is not valid is printed as it stands, whatever the number.
+    scale_ = 0.0;
+    if (!valid_) return;
+    prefix_ = parsed->prefix;
+    suffix_ = parsed->suffix;
+    conversion_ = parsed->conversion;
+    scale_ = ScaleOf(conversion_);
+}
+
+QString TGaugeValueFormat::Text(double number) const {
+    if (!valid_) return format_;
+    if (conversion_.empty()) return prefix_;
+    return prefix_ + FormatNumber(conversion_, number) + suffix_;
+}
+
+std::optional<double> TGaugeValueFormat::Key(double number) const {
+    if (!scale_) return std::nullopt;
+    if (*scale_ == 0) return 0.0;
+    const double scaled = number * *scale_;
+    if (!std::isfinite(scaled)) return std::nullopt;
+    // printf rounds the exact binary number; the product may have rounded
+    // across the middle between two printed numbers. Near it, only printing
+    // tells.
+    const double fraction = std::fabs(scaled - std::trunc(scaled));
+    if (std::fabs(fraction - 0.5) <= 1e-9 * std::max(1.0, std::fabs(scaled))) return std::nullopt;
+    const double key = std::nearbyint(scaled);
+    // "-0" is not "0": give it a key of its own, one no rounding yields.
+    if (key == 0 && std::signbit(scaled)) return -0.5;
+    return key;
 }

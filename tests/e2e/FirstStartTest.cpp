@@ -7,21 +7,23 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "tests/gui/FakeRouter.h"
-#include "tests/net/Child.h"
+#include "tests/support/Child.h"
+#include "tests/support/FakeRouter.h"
+#include "tests/support/Oids.h"
 
 namespace {
 
 std::vector<std::string> ExpectedFirstTick() {
-    std::vector<std::string> oids = {"1.3.6.1.4.1.9.9.109.1.1.1.1.6.1"};
-    for (const char* pool : {"1", "2"}) {
-        for (const char* column : {"2", "5", "6"}) {
-            oids.push_back(std::string("1.3.6.1.4.1.9.9.48.1.1.1.") + column + "." + pool);
+    std::vector<std::string> oids = {mib::kCpu};
+    for (int pool : {1, 2}) {
+        for (const char* column : {mib::kPoolName, mib::kPoolUsed, mib::kPoolFree}) {
+            oids.push_back(mib::Cell(column, pool));
         }
     }
-    for (int i = 0; i < 10; ++i) oids.push_back("1.3.6.1.2.1.2.2.1.2." + std::to_string(i));
-    for (const char* column : {"11", "12", "17", "18"}) {
-        oids.push_back(std::string("1.3.6.1.2.1.2.2.1.") + column + ".6");
+    for (int i = 0; i < 10; ++i) oids.push_back(mib::Cell(mib::kIfDescr, i));
+    for (const char* column :
+         {mib::kIfInUcast, mib::kIfInNUcast, mib::kIfOutUcast, mib::kIfOutNUcast}) {
+        oids.push_back(mib::Cell(column, 6));
     }
     return oids;
 }

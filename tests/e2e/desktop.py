@@ -1,7 +1,12 @@
 """A throwaway X desktop for end-to-end tests: Xvfb, the openbox window
 manager and the trayer system tray, driven with xdotool and read with
-xwininfo. Every process started here is stopped by close()."""
+xwininfo. Every process started here is stopped by close().
 
+Tests wait for the state they need (a window managed, a menu mapped, a
+dialog focused) and never for a fixed time: on a loaded machine any fixed
+time is too short."""
+
+import ctypes
 import os
 import re
 import shutil
@@ -20,16 +25,56 @@ def wait_for(predicate, timeout=10.0, step=0.1):
         time.sleep(step)
 
 
+def wait_until(predicate, what, timeout=20.0):
+    """As wait_for, but a state that never comes fails with its name."""
+    value = wait_for(predicate, timeout)
+    if not value:
+        raise AssertionError(f"timed out after {timeout:g} s waiting for {what}")
+    return value
+
+
+class _Selections:
+    """Who owns an X selection: the window manager holds WM_S0 and the tray
+    _NET_SYSTEM_TRAY_S0. No command-line tool tells, so libX11 is asked."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XInternAtom.restype = ctypes.c_ulong
+        self.x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        self.x11.XGetSelectionOwner.restype = ctypes.c_ulong
+        self.x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.display = self.x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise RuntimeError(f"cannot open display {display}")
+
+    def owned(self, selection):
+        atom = self.x11.XInternAtom(self.display, selection.encode(), 0)
+        return self.x11.XGetSelectionOwner(self.display, atom) != 0
+
+    def close(self):
+        if self.display:
+            self.x11.XCloseDisplay(self.display)
+            self.display = None
+
+
 class Desktop:
     def __init__(self, width=1024, height=768):
         self.processes = []
         self.env = dict(os.environ)
         # No session bus: the tray icon docks the classic X way, into trayer.
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.selections = None
         read_end, write_end = os.pipe()
+        # -noreset: by default the server resets when its last client leaves
+        # and drops a client that connects meanwhile. When a short-lived probe
+        # left just as openbox connected, the desktop ran without a window
+        # manager, and closing a window did nothing.
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         self.processes.append(xvfb)
@@ -39,11 +84,17 @@ class Desktop:
             self.close()
             raise RuntimeError("Xvfb did not start")
         self.env["DISPLAY"] = ":" + number
-        self.start(["openbox", "--sm-disable"])
-        wait_for(lambda: self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]).find("window id") >= 0)
-        self.start(["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
-                    "--height", "24", "--SetDockType", "true", "--transparent", "false"])
-        wait_for(self.tray_running)
+        try:
+            self.selections = _Selections(self.env["DISPLAY"])
+            self.window_manager = self.start(["openbox", "--sm-disable"])
+            wait_until(self.window_manager_running, "the window manager")
+            self.tray = self.start(["trayer", "--edge", "bottom", "--align", "right", "--widthtype",
+                                    "request", "--height", "24", "--SetDockType", "true",
+                                    "--transparent", "false"])
+            wait_until(self.tray_running, "the tray")
+        except BaseException:
+            self.close()
+            raise
 
     def start(self, command, env=None, **kwargs):
         process = subprocess.Popen(command, env=env or self.env, stdout=kwargs.pop("stdout", subprocess.DEVNULL),
@@ -58,6 +109,8 @@ class Desktop:
         return result.stdout
 
     def close(self):
+        if self.selections:
+            self.selections.close()
         for process in reversed(self.processes):
             if process.poll() is None:
                 process.terminate()
@@ -69,9 +122,17 @@ class Desktop:
 
     # --- reading the screen -------------------------------------------------
 
+    def window_manager_running(self):
+        if self.window_manager.poll() is not None:
+            raise RuntimeError(f"openbox ended with status {self.window_manager.returncode}")
+        # The check window is set once openbox manages new windows.
+        return self.selections.owned("WM_S0") and "window id" in self.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"])
+
     def tray_running(self):
-        return "_NET_SYSTEM_TRAY" in self.run(["xprop", "-root"]) or bool(
-            self.run(["xdotool", "search", "--classname", "trayer"]).strip())
+        if self.tray.poll() is not None:
+            raise RuntimeError(f"trayer ended with status {self.tray.returncode}")
+        return self.selections.owned("_NET_SYSTEM_TRAY_S0")
 
     def windows(self, name=None, classname=None, visible=True):
         command = ["xdotool", "search"]
@@ -97,20 +158,60 @@ class Desktop:
     def viewable(self, window):
         return self.geometry(window)[4]
 
+    def managed(self, window):
+        """Mapped, and framed by the window manager: closing it now reaches it."""
+        return self.viewable(window) and "Normal" in self.run(["xprop", "-id", str(window), "WM_STATE"])
+
+    def focused(self, window):
+        """True when `window` has the keyboard focus, so typed keys reach it."""
+        return self.run(["xdotool", "getwindowfocus"]).strip() == str(window)
+
+    def menu(self, classname):
+        """The popup menu the program shows now, or None: a window of its own
+        on the root that bypasses the window manager and is no tool tip (the
+        docked icon bypasses it too, but lives inside the tray)."""
+        for window in self.windows(classname=classname):
+            if not self.on_root(window) or "Override Redirect State: yes" not in self.run(
+                    ["xwininfo", "-id", str(window)]):
+                continue
+            kind = self.run(["xprop", "-id", str(window), "_NET_WM_WINDOW_TYPE"])
+            if "TOOLTIP" not in kind:
+                return window
+        return None
+
+    def at(self, window, x, y, tolerance=40):
+        """True when the window's frame has reached (x, y), give or take its border."""
+        left, top, _, _, _ = self.geometry(window)
+        return abs(left - x) < tolerance and abs(top - y) < tolerance
+
     def tray_icon(self, classname):
         """The window of the program's icon docked in trayer, or None."""
         for window in self.windows(classname=classname, visible=False):
             x, y, width, height, mapped = self.geometry(window)
-            parent = self.run(["xwininfo", "-children", "-id", str(window)])
-            if mapped and width <= 64 and height <= 64 and "Parent window id" in parent \
-                    and "(the root window)" not in parent.split("Parent window id")[1].splitlines()[0]:
+            if mapped and width <= 64 and height <= 64 and not self.on_root(window):
                 return window
         return None
 
+    def on_root(self, window):
+        """True when the window's parent is the root: neither framed by the
+        window manager nor docked in the tray."""
+        info = self.run(["xwininfo", "-children", "-id", str(window)])
+        parent = info.split("Parent window id:", 1)[1].splitlines()[0] if "Parent window id:" in info else ""
+        return "(the root window)" in parent
+
     # --- driving ------------------------------------------------------------
 
+    def pointer(self):
+        values = dict(line.split("=", 1) for line in
+                      self.run(["xdotool", "getmouselocation", "--shell"]).split() if "=" in line)
+        return int(values.get("X", -1)), int(values.get("Y", -1))
+
     def click(self, x, y, button=1):
-        self.run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.2", "click", str(button)], check=True)
+        # The pointer is there before the button goes down. (xdotool's own
+        # --sync waits some fifteen seconds when the pointer is there already.)
+        self.run(["xdotool", "mousemove", str(x), str(y)], check=True)
+        wait_until(lambda: self.pointer() == (x, y), "the pointer to move")
+        self.run(["xdotool", "click", str(button)], check=True)
 
     def click_window(self, window, button=1):
         x, y, width, height, _ = self.geometry(window)

@@ -11,11 +11,10 @@ import shutil
 import stat
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop, remove, temporary_home, wait_for  # noqa: E402
+from desktop import Desktop, remove, temporary_home, wait_for, wait_until  # noqa: E402
 
 VENTREL = os.path.abspath(os.environ.get("VENTREL", "build/bin/ventrel"))
 SIMROUTER = os.path.abspath(os.environ.get("SIMROUTER", "build/bin/simrouter"))
@@ -49,11 +48,14 @@ class VentrelOnADesktop(unittest.TestCase):
     # --- helpers ------------------------------------------------------------
 
     def start_ventrel(self, program=VENTREL, cwd=None):
+        """Starts the program and waits until its window is managed by the
+        window manager and its icon docked: only then does closing the
+        window hide it (without a tray it minimises)."""
         self.ventrel = self.desktop.start([program], env=self.env, cwd=cwd or self.home)
-        self.window = wait_for(lambda: self.desktop.windows(name="Ventrel"), timeout=15)
-        self.assertTrue(self.window, "the main window appears")
-        self.window = self.window[0]
-        self.icon = wait_for(lambda: self.desktop.tray_icon("ventrel"), timeout=10)
+        self.window = wait_until(lambda: self.desktop.windows(name="Ventrel"), "the main window",
+                                 timeout=30)[0]
+        wait_until(lambda: self.desktop.managed(self.window), "the window manager to frame the window")
+        self.icon = wait_until(lambda: self.desktop.tray_icon("ventrel"), "the icon in the tray")
 
     def requests_so_far(self):
         with open(self.router_log) as log:
@@ -72,7 +74,19 @@ class VentrelOnADesktop(unittest.TestCase):
 
     def hide(self):
         self.desktop.close_window(self.window)
-        self.assertTrue(wait_for(lambda: not self.desktop.viewable(self.window)), "the window hides")
+        wait_until(lambda: not self.desktop.viewable(self.window), "the window to hide")
+
+    def type_into(self, window, *keys, text=None):
+        """Types `text`, then presses `keys`, once `window` has the focus."""
+        wait_until(lambda: self.desktop.focused(window), "the keyboard focus on the dialog")
+        if text is not None:
+            self.desktop.type(text)
+        if keys:
+            self.desktop.keys(*keys)
+
+    def move_window(self, x, y):
+        self.desktop.run(["xdotool", "windowmove", str(self.window), str(x), str(y)], check=True)
+        wait_until(lambda: self.desktop.at(self.window, x, y), "the window to move")
 
     def ended(self):
         try:
@@ -82,10 +96,11 @@ class VentrelOnADesktop(unittest.TestCase):
         return True
 
     def open_menu(self, x_offset, *keys):
-        """Clicks the window's menu bar at x_offset and presses keys in the menu."""
+        """Clicks the window's menu bar at x_offset and, once the menu is
+        mapped, presses keys in it."""
         x, y, _, _, _ = self.desktop.geometry(self.window)
         self.desktop.click(x + x_offset, y + 10)
-        time.sleep(0.4)
+        wait_until(lambda: self.desktop.menu("ventrel"), "the menu to open")
         self.desktop.keys(*keys)
 
     def assertSavedNear(self, left, top):
@@ -105,8 +120,7 @@ class VentrelOnADesktop(unittest.TestCase):
 
     def test_closing_hides_and_polling_goes_on_then_a_click_restores(self):
         self.start_ventrel()
-        self.assertIsNotNone(self.icon)
-        wait_for(lambda: self.requests_so_far() > 0)
+        wait_until(lambda: self.requests_so_far() > 0, "the first requests")
         self.hide()
         asked = self.requests_so_far()
         self.assertTrue(wait_for(lambda: self.requests_so_far() >= asked + 14, timeout=6),
@@ -118,31 +132,29 @@ class VentrelOnADesktop(unittest.TestCase):
 
     def test_restore_password(self):
         self.start_ventrel()
-        self.assertTrue(wait_for(lambda: self.settings().get("community")))
+        wait_until(lambda: self.settings().get("community"), "the first start's settings")
         self.add_settings(hidetask_usepassword=1, hidetask_password="Blue-Heron")
         self.hide()
 
         self.desktop.click_window(self.icon)
-        dialog = wait_for(lambda: self.desktop.windows(name="Restore Program"))
-        self.assertTrue(dialog, "the password is asked for")
-        self.desktop.type("wrong")
-        self.desktop.keys("Return")
-        message = wait_for(lambda: self.desktop.windows(name="Invalid Password"))
-        self.assertTrue(message, "a wrong password is refused")
-        self.desktop.keys("Return")
-        self.assertTrue(wait_for(lambda: not self.desktop.windows(name="Invalid Password")))
+        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"),
+                            "the password to be asked for")
+        self.type_into(dialog[0], "Return", text="wrong")
+        message = wait_until(lambda: self.desktop.windows(name="Invalid Password"),
+                             "a wrong password to be refused")
+        self.type_into(message[0], "Return")
+        wait_until(lambda: not self.desktop.windows(name="Invalid Password"), "the message to close")
         self.assertFalse(self.desktop.viewable(self.window), "the window stays hidden")
 
         self.desktop.click_window(self.icon)
-        self.assertTrue(wait_for(lambda: self.desktop.windows(name="Restore Program")))
-        self.desktop.type("bLUE-hERON")
-        self.desktop.keys("Return")
+        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"), "the dialog again")
+        self.type_into(dialog[0], "Return", text="bLUE-hERON")
         self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
                         "the password in another letter case restores the window")
 
     def test_a_guarded_window_mapped_from_outside_hides_again(self):
         self.start_ventrel()
-        self.assertTrue(wait_for(lambda: self.settings().get("community")))
+        wait_until(lambda: self.settings().get("community"), "the first start's settings")
         self.add_settings(hidetask_usepassword="yes", hidetask_password="Blue;Heron")
         self.hide()
         # Every change of the window's WM_STATE prints a report: the window
@@ -164,19 +176,17 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertFalse(self.desktop.windows(name="Configuration"), "nothing of it can be used")
 
         self.desktop.click_window(self.icon)
-        self.assertTrue(wait_for(lambda: self.desktop.windows(name="Restore Program")),
-                        "the way back is the password")
-        self.desktop.type("blue;heron")
-        self.desktop.keys("Return")
+        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"),
+                            "the password dialog: the way back is the password")
+        self.type_into(dialog[0], "Return", text="blue;heron")
         self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
                         "the whole password, semicolon and all, restores the window")
 
     def test_tray_menu_quit_saves_the_position(self):
         self.start_ventrel()
-        self.desktop.run(["xdotool", "windowmove", str(self.window), "140", "120"])
-        time.sleep(0.5)
+        self.move_window(140, 120)
         self.desktop.click_window(self.icon, button=3)
-        time.sleep(0.5)
+        wait_until(lambda: self.desktop.menu("ventrel"), "the tray menu to open")
         self.desktop.keys("Down", "Down", "Return")  # Open Window, (separator), Quit
         self.assertTrue(self.ended(), "Quit ends the program")
         self.assertSavedNear(140, 120)
@@ -184,8 +194,7 @@ class VentrelOnADesktop(unittest.TestCase):
 
     def test_file_exit_saves_the_position(self):
         self.start_ventrel()
-        self.desktop.run(["xdotool", "windowmove", str(self.window), "200", "150"])
-        time.sleep(0.5)
+        self.move_window(200, 150)
         self.open_menu(14, "Down", "Return")  # File > Exit
         self.assertTrue(self.ended(), "Exit ends the program")
         self.assertSavedNear(200, 150)

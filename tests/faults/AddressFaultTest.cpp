@@ -8,21 +8,22 @@
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
-#include "tests/faults/FaultRig.h"
-#include "tests/gui/FakeRouter.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/FakeRouter.h"
+#include "tests/support/NetHelpers.h"
+#include "tests/support/Oids.h"
+#include "tests/support/WhenOpen.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {
 namespace {
 
-constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 constexpr const char* kLostName = "router.invalid";
 
 TEST(AddressFaults, ANameThatStopsResolvingKeepsThePollingOfTheRouterItHad) {
     TWindowRig rig;
     TFakeRouter router;
-    router.SetInteger(kCpuOid, 23);
+    router.SetInteger(mib::kCpu, 23);
     rig.WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=kelpie\n").arg(router.port()));
     rig.Open();
     rig.Tick(router);
@@ -40,7 +41,7 @@ TEST(AddressFaults, ANameThatStopsResolvingKeepsThePollingOfTheRouterItHad) {
 
     // The router it had goes on being asked, and its answers are shown.
     router.requests.clear();
-    router.SetInteger(kCpuOid, 42);
+    router.SetInteger(mib::kCpu, 42);
     rig.Tick(router);
     EXPECT_FALSE(router.requests.empty()) << "the old address is no longer polled";
     EXPECT_FALSE(rig.Waiting());

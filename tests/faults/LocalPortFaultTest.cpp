@@ -11,17 +11,16 @@
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
-#include "tests/faults/FaultRig.h"
-#include "tests/faults/GarbageFlood.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/GarbageFlood.h"
+#include "tests/support/NetHelpers.h"
+#include "tests/support/Oids.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 
 // True when the CPU value was filed in the tick just run.
 bool MatchedNow(const TWindowRig& rig) {
@@ -113,7 +112,8 @@ TEST(LocalPortFaults, ASecondCopyGetsItsRepliesAndShowsGauges) {
     EXPECT_NE(port, TSnmpConnection::kLocalPort);
 
     EXPECT_FALSE(rig.Waiting());
-    std::optional<std::uint32_t> cpu = sim.LastAnswer(kCpuOid, "127.0.0.1:" + std::to_string(port));
+    std::optional<std::uint32_t> cpu =
+        sim.LastAnswer(mib::kCpu, "127.0.0.1:" + std::to_string(port));
     ASSERT_TRUE(cpu) << "the router never answered the second copy";
     EXPECT_EQ(rig.window->ProgressBarCpu->TargetValue(), static_cast<double>(*cpu));
     EXPECT_GT(rig.window->ProgressBarPPSIn->Position(), 0);

@@ -8,15 +8,14 @@
 
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
-#include "tests/faults/FaultRig.h"
 #include "tests/faults/SimTwin.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
+#include "tests/support/Oids.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace faults {
 namespace {
-
-constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 
 // What the window shows after one tick.
 struct TShown {
@@ -201,7 +200,7 @@ TEST_F(RouterFaults, RepliesFromAnotherAddressOfTheRouterAreShown) {
 
     SimTicks(3);
     EXPECT_FALSE(rig.Waiting());
-    std::optional<std::uint32_t> cpu = sim.LastAnswer(kCpuOid);
+    std::optional<std::uint32_t> cpu = sim.LastAnswer(mib::kCpu);
     ASSERT_TRUE(cpu);
     EXPECT_EQ(shown[3].cpu, static_cast<double>(*cpu))
         << "the CPU gauge shows what the router said";

@@ -18,9 +18,11 @@
 #include "router/Routerconf.h"
 #include "router/SettingsKey.h"
 #include "shell/Frouterconfig.h"
-#include "tests/faults/FaultRig.h"
-#include "tests/gui/FakeRouter.h"
-#include "tests/net/Child.h"
+#include "tests/support/Child.h"
+#include "tests/support/FakeRouter.h"
+#include "tests/support/Oids.h"
+#include "tests/support/WhenOpen.h"
+#include "tests/support/WindowRig.h"
 
 namespace faults {
 namespace {
@@ -114,7 +116,7 @@ TEST_P(DamagedSettings, TheProgramPollsWithItsDefaultsAndLeavesTheDiskAsItWas) {
     }
 
     TFakeRouter router("192.168.0.1", 161);
-    router.SetInteger("1.3.6.1.4.1.9.9.109.1.1.1.1.6.1", 17);
+    router.SetInteger(mib::kCpu, 17);
     TChild ventrel;
     ASSERT_TRUE(ventrel.Start(
         command, {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + config.path().toStdString()}));
@@ -125,7 +127,8 @@ TEST_P(DamagedSettings, TheProgramPollsWithItsDefaultsAndLeavesTheDiskAsItWas) {
 
     ASSERT_GE(router.requests.size(), 28u) << "the program stopped polling";
     for (const TFakeRequest& request : router.requests) EXPECT_EQ(request.community, "kelpie");
-    EXPECT_EQ(router.requests.back().oid, "1.3.6.1.2.1.2.2.1.18.6") << "the default interface";
+    EXPECT_EQ(router.requests.back().oid, mib::Cell(mib::kIfOutNUcast, 6))
+        << "the default interface";
 
     switch (c.damage) {
         case Damage::Garbage:
@@ -179,7 +182,7 @@ TEST(SettingsFaults, OnAReadOnlyDiskAGoodFileIsUsedAndNoSaveHarmsIt) {
     ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
 
     TFakeRouter router;
-    router.SetInteger("1.3.6.1.4.1.9.9.109.1.1.1.1.6.1", 31);
+    router.SetInteger(mib::kCpu, 31);
     TWindowRig rig;
     rig.WriteSettings(
         QString("hostname=127.0.0.1:%1\ncommunity=walrus\ninterface=3\n").arg(router.port()));
@@ -194,7 +197,7 @@ TEST(SettingsFaults, OnAReadOnlyDiskAGoodFileIsUsedAndNoSaveHarmsIt) {
     rig.Tick(router);
     ASSERT_FALSE(router.requests.empty());
     EXPECT_EQ(router.requests.front().community, "walrus") << "the good file was not read";
-    EXPECT_EQ(router.requests.back().oid, "1.3.6.1.2.1.2.2.1.18.3");
+    EXPECT_EQ(router.requests.back().oid, mib::Cell(mib::kIfOutNUcast, 3));
     EXPECT_FALSE(rig.Waiting());
 
     // The user picks another interface, then another community.
@@ -210,7 +213,7 @@ TEST(SettingsFaults, OnAReadOnlyDiskAGoodFileIsUsedAndNoSaveHarmsIt) {
     rig.Tick(router);
     ASSERT_FALSE(router.requests.empty()) << "polling stopped";
     EXPECT_EQ(router.requests.back().community, "kelpie");
-    EXPECT_EQ(router.requests.back().oid, "1.3.6.1.2.1.2.2.1.18.5");
+    EXPECT_EQ(router.requests.back().oid, mib::Cell(mib::kIfOutNUcast, 5));
 
     // And quits, which saves once more.
     rig.window->Exit1Click();

@@ -13,7 +13,7 @@
 
 #include "asn1/Asn1.h"
 #include "snmp/Snmp.h"
-#include "tests/unit/Asn1Normalise.h"
+#include "tests/support/Asn1Normalise.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QImage>
 
+#include "shell/Fonts.h"
 #include "tests/gui/RecordingCanvas.h"
-#include "tests/unit/FixedCanvas.h"
-#include "widgets/Fonts.h"
+#include "tests/support/FixedCanvas.h"
 #include "widgets/Htmllabel.h"
 #include "widgets/Largehtmllabel.h"
 

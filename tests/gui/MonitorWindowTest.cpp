@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,73 +13,43 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
 #include "shell/Faboutventrel.h"
 #include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
-#include "tests/gui/FakeRouter.h"
-#include "tests/gui/WhenOpen.h"
+#include "tests/support/FakeRouter.h"
+#include "tests/support/Oids.h"
+#include "tests/support/WhenOpen.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
 namespace {
 
-const std::string kCpu = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
-const std::string kPoolUsed = "1.3.6.1.4.1.9.9.48.1.1.1.5.";
-const std::string kPoolFree = "1.3.6.1.4.1.9.9.48.1.1.1.6.";
-const std::string kDescr = "1.3.6.1.2.1.2.2.1.2.";
-const std::string kInUcast = "1.3.6.1.2.1.2.2.1.11.";
-const std::string kInNUcast = "1.3.6.1.2.1.2.2.1.12.";
-const std::string kOutUcast = "1.3.6.1.2.1.2.2.1.17.";
-const std::string kOutNUcast = "1.3.6.1.2.1.2.2.1.18.";
+const std::string kCpu = mib::kCpu;
+const std::string kPoolName = mib::kPoolName;
+const std::string kPoolUsed = mib::kPoolUsed;
+const std::string kPoolFree = mib::kPoolFree;
+const std::string kDescr = mib::kIfDescr;
+const std::string kInUcast = mib::kIfInUcast;
+const std::string kInNUcast = mib::kIfInNUcast;
+const std::string kOutUcast = mib::kIfOutUcast;
+const std::string kOutNUcast = mib::kIfOutNUcast;
 
-class MonitorWindow : public ::testing::Test {
+class MonitorWindow : public ::testing::Test, protected TWindowRig {
 protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
         WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=kelpie\n").arg(router.port()));
     }
 
-    void WriteSettings(const QString& general) {
-        QDir(home.path()).mkpath("Quillot");
-        QFile file(SettingsPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(("[General]\n" + general).toUtf8());
-    }
-
-    QString SettingsPath() const { return home.path() + "/Quillot/ventrel.conf"; }
-
     QSettings Stored() const { return QSettings(SettingsPath(), QSettings::IniFormat); }
 
-    void Open() {
-        window = std::make_unique<TFormCiscoMon>();
-        // The test drives the ticks itself.
-        window->TimerPoll->stop();
-        window->TimerRequest->stop();
-        window->Now = [this] { return now; };
-    }
-
     // One request tick, the agent's answers, one poll tick.
-    void Tick() {
-        window->TimerRequestTimer();
-        router.Serve(50);
-        pollfd ready{window->connection()->socket, POLLIN, 0};
-        ::poll(&ready, 1, 200);
-        window->TimerPollTimer();
-    }
+    void Tick() { TWindowRig::Tick(router); }
 
-    bool Waiting() const {
-        return window->PageControl1->currentWidget() == window->TabSheetWaiting;
-    }
-
-    QTemporaryDir home;
     TFakeRouter router;
-    std::unique_ptr<TFormCiscoMon> window;
-    std::int64_t now = 1'000'000;
 };
 
 TEST_F(MonitorWindow, FirstStartShowsTheWaitingTextAndPlaceholderNames) {
@@ -182,6 +151,11 @@ TEST_F(MonitorWindow, GaugesShowWhatTheRouterSays) {
     Tick();
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 0);
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 748);
+
+    // The CPU load is a signed number: a negative one is the gauge's 0.
+    router.SetInteger(kCpu, 0xFFFFFFFB);
+    Tick();
+    EXPECT_DOUBLE_EQ(window->ProgressBarCpu->TargetValue(), 0);
 }
 
 TEST_F(MonitorWindow, InterfaceNamesReplaceItemsAndKeepTheSelection) {
@@ -191,10 +165,29 @@ TEST_F(MonitorWindow, InterfaceNamesReplaceItemsAndKeepTheSelection) {
     Tick();
     EXPECT_EQ(window->ComboBoxInterface->itemText(3), "FastEthernet0/3");
     EXPECT_EQ(window->ComboBoxInterface->itemText(6), "Serial0/0");
-    // An interface the router lacks is answered with noSuchName: its name is
-    // the empty text of that answer.
-    EXPECT_EQ(window->ComboBoxInterface->itemText(4), "");
+    // An interface the router lacks is answered with noSuchName, filed as an
+    // empty name: the entry says so instead of going blank.
+    EXPECT_EQ(window->ComboBoxInterface->itemText(4), "if4 (none)");
+    EXPECT_EQ(window->ComboBoxInterface->itemText(0), "if0 (none)");
     EXPECT_EQ(window->ComboBoxInterface->currentIndex(), 6);
+}
+
+TEST_F(MonitorWindow, HiddenInTheTrayTheGaugesNeitherGlideNorWait) {
+    router.SetInteger(kCpu, 23);
+    Open();
+    window->show();
+    Tick();
+    ASSERT_TRUE(window->ProgressBarCpu->AnimationRunning()) << "shown, the CPU gauge glides";
+
+    // What the tray does on close: the window hides, and the glide under
+    // way arrives at once.
+    window->hide();
+    EXPECT_FALSE(window->ProgressBarCpu->AnimationRunning());
+    EXPECT_EQ(window->ProgressBarCpu->Position(), 23);
+    router.SetInteger(kCpu, 40);
+    Tick();
+    EXPECT_FALSE(window->ProgressBarCpu->AnimationRunning()) << "no glide timer while hidden";
+    EXPECT_EQ(window->ProgressBarCpu->Position(), 40);
 }
 
 TEST_F(MonitorWindow, RequestsPerTick) {
@@ -206,8 +199,7 @@ TEST_F(MonitorWindow, RequestsPerTick) {
     ASSERT_EQ(router.requests.size(), 21u);
     std::vector<std::string> expected = {kCpu};
     for (std::string p : {"1", "2"}) {
-        expected.insert(expected.end(),
-                        {"1.3.6.1.4.1.9.9.48.1.1.1.2." + p, kPoolUsed + p, kPoolFree + p});
+        expected.insert(expected.end(), {kPoolName + p, kPoolUsed + p, kPoolFree + p});
     }
     for (int i = 0; i < 10; ++i) expected.push_back(kDescr + std::to_string(i));
     for (const auto& counter : {kInUcast, kInNUcast, kOutUcast, kOutNUcast})
@@ -355,11 +347,21 @@ TEST_F(MonitorWindow, AFloodIsReadAFewHundredDatagramsATick) {
 }
 
 TEST_F(MonitorWindow, APositionOffEveryScreenComesBackToThePrimary) {
-    WriteSettings(QString("hostname=127.0.0.1:%1\ntop=-30000\nleft=50000\n").arg(router.port()));
-    Open();
-    EXPECT_EQ(Config->left, 50000);
-    QRect screen = QApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(window->pos())) << window->pos().x() << "," << window->pos().y();
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    struct {
+        const char* name;
+        const char* stored;
+    } const cases[] = {
+        {"far off", "top=-30000\nleft=50000\n"},
+        {"near the end of the integer range", "top=0\nleft=2147483267\n"},
+        {"both ends of the integer range", "top=-2147483648\nleft=2147483600\n"},
+        {"the top near its end", "top=2147483647\nleft=0\n"},
+    };
+    for (const auto& c : cases) {
+        WriteSettings(QString("hostname=127.0.0.1:%1\n%2").arg(router.port()).arg(c.stored));
+        Open();
+        EXPECT_EQ(window->pos(), screen.topLeft()) << c.name;
+    }
 
     WriteSettings(QString("hostname=127.0.0.1:%1\ntop=20\nleft=30\n").arg(router.port()));
     Open();

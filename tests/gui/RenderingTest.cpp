@@ -1,32 +1,29 @@
-// The program's two help texts and its four bars drawn as the forms show
-// them, saved as PNG files for a look by eye, with the checks a look makes.
+// The program's forms drawn as the user sees them: the main window waiting
+// and with its gauges, the Configuration dialog, and the bars. They are saved
+// as PNG files in build/renderings for a look by eye, with the checks such a
+// look makes. The main window binds its local port: each case runs in its own
+// network namespace, and the window asks a scripted agent on loopback.
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QImage>
-#include <QLabel>
 #include <QPixmap>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <algorithm>
+#include <map>
+#include <vector>
 
+#include "monitor/Monitorlook.h"
+#include "router/Routerconf.h"
+#include "shell/Frouterconfig.h"
 #include "tests/gui/RecordingCanvas.h"
-#include "widgets/Fonts.h"
+#include "tests/support/FakeRouter.h"
+#include "tests/support/Oids.h"
+#include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 #include "widgets/Largehtmllabel.h"
 
 namespace {
-
-const QStringList kWaitingLines{
-    "Waiting for SNMP packets to be received...<br><br>",
-    "If no SNMP packets are received, then use the <Setup> ",
-    "button to verify your router settings are correct.",
-};
-
-const QStringList kSettingsLines{
-    "SNMP must be enabled on your router for this program to be used.<br><br>",
-    "You may also need to configure an ACL for SNMP traffic.",
-    "Make sure the SNMP community name that you enter here matches the",
-    "community name that you have configured on the router. You can view",
-    "the user's manual for a few brief tips on setting up the router.",
-};
 
 void Save(const QPixmap& pixmap, const QString& name) {
     const QDir dir(QStringLiteral(VENTREL_RENDER_DIR));
@@ -34,52 +31,139 @@ void Save(const QPixmap& pixmap, const QString& name) {
     EXPECT_TRUE(pixmap.save(dir.filePath(name + ".png"))) << name.toStdString();
 }
 
-// Every run lies inside the label, and the first paragraph, one empty line
-// and the second paragraph stack downward.
-void ExpectInside(TLargeHtmlLabel& label) {
-    const std::vector<TPlacedText> placed = PlaceText(label);
-    ASSERT_FALSE(placed.empty());
-    std::vector<int> tops;
-    for (const TPlacedText& p : placed) {
-        if (p.text != " ") {
-            EXPECT_TRUE(label.rect().contains(p.rect)) << p.text.toStdString();
+// A paint's runs and spaces, line by line from the top.
+struct TLaidOut {
+    std::vector<std::vector<TPlacedText>> lines;
+    int step = 0;  // the line step: the tallest run
+
+    // The first run with this text, or none.
+    const TPlacedText* Find(const QByteArray& text) const {
+        for (const auto& line : lines) {
+            for (const TPlacedText& p : line) {
+                if (p.text == text) return &p;
+            }
         }
-        if (tops.empty() || p.rect.top() > tops.back()) tops.push_back(p.rect.top());
+        return nullptr;
     }
-    const int lineHeight = QFontMetrics(label.font()).height();
-    ASSERT_GE(tops.size(), 3u);
-    EXPECT_EQ(tops[0], 0);
-    EXPECT_EQ(tops[1], 2 * lineHeight);
-    EXPECT_EQ(tops[2], 3 * lineHeight);
+};
+
+TLaidOut LayOut(TLargeHtmlLabel& label) {
+    std::map<int, std::vector<TPlacedText>> byTop;
+    TLaidOut out;
+    for (const TPlacedText& p : PlaceText(label)) {
+        byTop[p.rect.top()].push_back(p);
+        out.step = std::max(out.step, p.rect.height());
+    }
+    for (auto& [top, line] : byTop) out.lines.push_back(std::move(line));
+    return out;
 }
 
-TEST(Rendering, WaitingText) {
-    QWidget page;  // the waiting page, 3 pixels of margin around the label
-    page.setFont(MonitorFont());
-    page.resize(382, 68);
-    TLargeHtmlLabel label(&page);
-    label.setGeometry(3, 3, 366, 62);
-    label.SetWordWrap1(1);
-    label.SetLines(kWaitingLines);
-    ExpectInside(label);
-    Save(page.grab(), "waiting_text");
+bool IsSpace(const TPlacedText& p) { return p.text == " "; }
+
+// The wrap rule, as the user sees its result: a run passes the right edge
+// only where it starts a line (it is wider than the label); a line that
+// follows the one before by one step was begun by a wrap, so its first run
+// would not have fitted after that line; and no line falls below the label.
+// (The texts here break lines only by wrapping and by one "<br><br>".)
+void ExpectWrappedByTheRule(TLargeHtmlLabel& label, const TLaidOut& laid, const char* name) {
+    ASSERT_FALSE(laid.lines.empty()) << name;
+    const int width = label.width();
+    for (std::size_t i = 0; i < laid.lines.size(); ++i) {
+        const std::vector<TPlacedText>& line = laid.lines[i];
+        ASSERT_FALSE(IsSpace(line.front())) << name << ": a line begins with a space";
+        EXPECT_EQ(line.front().rect.left(), 0) << name << ": line " << i;
+        for (const TPlacedText& run : line) {
+            if (IsSpace(run) || run.rect.left() == 0) continue;
+            EXPECT_LE(run.rect.left() + run.rect.width(), width)
+                << name << ": \"" << run.text.toStdString() << "\" passes the right edge";
+        }
+        if (i > 0 && line.front().rect.top() - laid.lines[i - 1].front().rect.top() == laid.step) {
+            const TPlacedText& last = laid.lines[i - 1].back();
+            EXPECT_GT(last.rect.left() + last.rect.width() + line.front().rect.width(), width)
+                << name << ": \"" << line.front().text.toStdString()
+                << "\" would have fitted on the line before";
+        }
+        EXPECT_LE(line.front().rect.top() + laid.step, label.height())
+            << name << ": line " << i << " is cut off at the bottom";
+    }
 }
 
-TEST(Rendering, SettingsHelpText) {
-    QWidget page;
-    page.setFont(MonitorFont());
-    page.resize(510, 156);
-    page.setAutoFillBackground(true);
-    QPalette palette = page.palette();
-    palette.setColor(QPalette::Window, QColor(250, 250, 250));  // a tab page's face
-    page.setPalette(palette);
-    TLargeHtmlLabel label(&page);
-    label.setGeometry(183, 8, 319, 140);
-    label.SetWordWrap1(1);
-    label.SetParentBackground(true);
-    label.SetLines(kSettingsLines);
-    ExpectInside(label);
-    Save(page.grab(), "settings_help_text");
+// The paragraph that begins with `first` starts at the left edge, one empty
+// line below the line that ends with `before`.
+void ExpectSecondParagraph(const TLaidOut& laid, const QByteArray& before, const QByteArray& first,
+                           const char* name) {
+    const TPlacedText* end = laid.Find(before);
+    const TPlacedText* start = laid.Find(first);
+    ASSERT_TRUE(end && start) << name;
+    EXPECT_EQ(start->rect.left(), 0) << name;
+    EXPECT_EQ(start->rect.top(), end->rect.top() + 2 * laid.step) << name;
+}
+
+class Rendering : public ::testing::Test, protected TWindowRig {
+protected:
+    void SetUp() override {
+        WriteSettings(QString("hostname=127.0.0.1:%1\ncommunity=kelpie\n").arg(router.port()));
+    }
+
+    TFakeRouter router;
+};
+
+TEST_F(Rendering, MainWindowWaiting) {
+    Open();
+    ASSERT_TRUE(Waiting());
+    TLargeHtmlLabel& label = *window->LargeHtmlLabel1;
+    const TLaidOut laid = LayOut(label);
+    ExpectWrappedByTheRule(label, laid, "waiting text");
+    ASSERT_GE(laid.lines.size(), 3u);
+    EXPECT_EQ(laid.lines[0].back().text, "received...") << "the first sentence fills line one";
+    ExpectSecondParagraph(laid, "received...", "If", "waiting text");
+    EXPECT_TRUE(laid.Find("<Setup>")) << "an unknown tag is drawn as it is written";
+    Save(window->grab(), "main_window_waiting");
+}
+
+TEST_F(Rendering, MainWindowGauges) {
+    router.SetInteger(mib::kCpu, 37);
+    router.SetInteger(mib::Cell(mib::kPoolUsed, 1), 3'000'000);
+    router.SetInteger(mib::Cell(mib::kPoolFree, 1), 5'000'000);
+    router.SetText(mib::Cell(mib::kIfDescr, 6), "GigabitEthernet0/0");
+    for (const char* column : {mib::kIfInUcast, mib::kIfOutUcast})
+        router.SetInteger(mib::Cell(column, 6), 1'000'000, kTagCounter);
+    Open();
+    Tick(router);
+    now += 2;
+    router.SetInteger(mib::Cell(mib::kIfInUcast, 6), 1'000'300, kTagCounter);
+    router.SetInteger(mib::Cell(mib::kIfOutUcast, 6), 1'000'100, kTagCounter);
+    Tick(router);
+    ASSERT_FALSE(Waiting());
+    for (TGaugeBar* bar : {window->ProgressBarPPSIn, window->ProgressBarPPSOut,
+                           window->ProgressBarMem, window->ProgressBarCpu}) {
+        bar->SetProgressAnimation(false);
+        bar->SetPosition(bar->TargetValue());
+        EXPECT_TRUE(window->TabSheetGauges->rect().contains(bar->geometry()))
+            << bar->objectName().toStdString() << " lies outside its page";
+    }
+    Save(window->grab(), "main_window_gauges");
+}
+
+TEST(RenderingDialog, ConfigurationDialog) {
+    TCiscoConfig config;
+    TFormRouterConfig dialog(config);
+    TLargeHtmlLabel& label = *dialog.LargeHtmlLabel1;
+    const TLaidOut laid = LayOut(label);
+    ExpectWrappedByTheRule(label, laid, "settings help");
+    ExpectSecondParagraph(laid, "used.", "You", "settings help");
+    // The joined lines keep exactly one space where a line ends in a stop.
+    const TPlacedText* traffic = laid.Find("traffic.");
+    const TPlacedText* make = laid.Find("Make");
+    ASSERT_TRUE(traffic && make);
+    if (traffic->rect.top() == make->rect.top()) {
+        EXPECT_EQ(make->rect.left() - (traffic->rect.left() + traffic->rect.width()),
+                  QFontMetrics(label.font()).horizontalAdvance(' '));
+    }
+    EXPECT_TRUE(dialog.PageControl1->geometry().contains(
+        dialog.TabSheet1->mapTo(&dialog, label.geometry().bottomRight())))
+        << "the help text ends inside the tab page";
+    Save(dialog.grab(), "configuration_dialog");
 }
 
 struct TBarShot {
@@ -89,7 +173,7 @@ struct TBarShot {
     double position;
 };
 
-TEST(Rendering, GaugeBars) {
+TEST(RenderingBars, GaugeBars) {
     const TBarShot shots[] = {
         {"gauge_pps_0", "%.0f pps", 100, 0},       {"gauge_pps_150_of_250", "%.0f pps", 250, 150},
         {"gauge_percent_0", "%.0f%%", 100, 0},     {"gauge_percent_37", "%.0f%%", 100, 37},
@@ -97,7 +181,7 @@ TEST(Rendering, GaugeBars) {
     };
     for (const TBarShot& shot : shots) {
         TGaugeBar bar;
-        bar.ApplyMonitorLook();
+        ApplyMonitorLook(bar);
         bar.SetProgressAnimation(false);
         bar.Appearance().ValueFormat = shot.format;
         bar.SetMaximum(shot.maximum);
@@ -106,40 +190,6 @@ TEST(Rendering, GaugeBars) {
         EXPECT_EQ(pixmap.size(), QSize(150, 17));
         Save(pixmap, shot.name);
     }
-}
-
-TEST(Rendering, GaugesPage) {
-    QWidget page;
-    page.setFont(MonitorFont());
-    page.resize(382, 86);
-    const struct {
-        const char* caption;
-        QPoint at;
-    } labels[] = {{"In:", {12, 26}},   {"Out:", {192, 26}},  {"Mem:", {0, 55}},
-                  {"CPU:", {190, 55}}, {"1234567", {32, 3}}, {"7654321", {220, 3}}};
-    for (const auto& l : labels) {
-        auto* label = new QLabel(QString::fromLatin1(l.caption), &page);  // owned by the page
-        label->move(l.at);
-        label->adjustSize();
-    }
-    const struct {
-        QPoint at;
-        const char* format;
-        double maximum, position;
-    } bars[] = {{{32, 22}, "%.0f pps", 250, 150},
-                {{220, 22}, "%.0f pps", 100, 0},
-                {{32, 52}, "%.0f%%", 100, 37},
-                {{220, 52}, "%.0f%%", 100, 100}};
-    for (const auto& b : bars) {
-        auto* bar = new TGaugeBar(&page);  // owned by the page
-        bar->move(b.at);
-        bar->ApplyMonitorLook();
-        bar->SetProgressAnimation(false);
-        bar->Appearance().ValueFormat = b.format;
-        bar->SetMaximum(b.maximum);
-        bar->SetPosition(b.position);
-    }
-    Save(page.grab(), "gauges_page");
 }
 
 }  // namespace

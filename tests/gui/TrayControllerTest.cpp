@@ -110,7 +110,14 @@ TEST_F(TrayController, HidesAndComesBackOnALeftButtonPress) {
         Click(ignored);
         EXPECT_FALSE(window.isVisible()) << ignored << " is not a left button press";
     }
-    Click(kTrayLeftButtonDown);
+    // What the tray reports goes the same way: a double click acts through
+    // its first press only.
+    for (auto reason :
+         {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+        emit taskbar.trayIcon()->activated(reason);
+        EXPECT_FALSE(window.isVisible()) << "activation " << reason;
+    }
+    emit taskbar.trayIcon()->activated(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(taskbar.hidden);
     EXPECT_TRUE(taskbar.iconShown) << "the icon stays in the tray";
@@ -355,6 +362,9 @@ TEST_F(TrayController, TheRightButtonShowsTheMenu) {
     taskbar.popupMenu = &menu;
     Click(kTrayRightButtonDown);
     EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+    emit taskbar.trayIcon()->activated(QSystemTrayIcon::Context);
+    EXPECT_TRUE(menu.isVisible()) << "the tray's context activation";
     menu.hide();
 }
 

@@ -6,9 +6,10 @@
 
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
-#include "tests/net/Child.h"
-#include "tests/net/NetHelpers.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Child.h"
+#include "tests/support/Hex.h"
+#include "tests/support/NetHelpers.h"
+#include "tests/support/Oids.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;
@@ -55,11 +56,11 @@ TEST_F(SimRouterLink, AsksAndReadsTheAnswer) {
         std::string text;  // empty: a number is expected
     };
     const Case cases[] = {
-        {kCpuOid, ""},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.2.1", "Processor"},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.2.2", "I/O"},
-        {std::string(kDescrOid) + "1", "FastEthernet0/0"},
-        {std::string(kDescrOid) + "5", "GigabitEthernet0/0"},
+        {mib::kCpu, ""},
+        {mib::Cell(mib::kPoolName, 1), "Processor"},
+        {mib::Cell(mib::kPoolName, 2), "I/O"},
+        {mib::Cell(mib::kIfDescr, 1), "FastEthernet0/0"},
+        {mib::Cell(mib::kIfDescr, 5), "GigabitEthernet0/0"},
     };
     for (const Case& c : cases) {
         link.SendGet(c.oid);
@@ -74,10 +75,10 @@ TEST_F(SimRouterLink, AsksAndReadsTheAnswer) {
 
     // The monitor asks for instance 0, which the router does not have: the
     // answer is noSuchName with the NULL echoed, an answered empty value.
-    link.SendGet(std::string(kDescrOid) + "0");
+    link.SendGet(mib::Cell(mib::kIfDescr, 0));
     std::unique_ptr<TSnmpValue> missing = WaitForValue(link);
     ASSERT_TRUE(missing);
-    EXPECT_EQ(missing->oid, std::string(kDescrOid) + "0");
+    EXPECT_EQ(missing->oid, mib::Cell(mib::kIfDescr, 0));
     EXPECT_TRUE(missing->answered);
     EXPECT_EQ(missing->valueText, "");
     EXPECT_EQ(missing->value, 0);
@@ -89,13 +90,13 @@ TEST_F(SimRouterLink, RequestIdsRunOnAcrossSetHost) {
     link.Open();
     std::vector<std::int64_t> ids;
     for (int i = 0; i < 3; ++i) {
-        link.SendGet(kCpuOid);
+        link.SendGet(mib::kCpu);
         std::unique_ptr<TSnmpValue> value = WaitForValue(link);
         ASSERT_TRUE(value);
         ids.push_back(RequestIdOf(*value));
     }
     link.SetHost("127.0.0.1 : 16161");  // another text for the same router
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     ids.push_back(RequestIdOf(*value));
@@ -108,19 +109,19 @@ TEST_F(SimRouterLink, SetHostReopensOnlyWhenTheTextChanged) {
     StartRouter();
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForRequest(0));
     link.SetHost(kRouter);  // same text: the waiting reply stays
     std::unique_ptr<TSnmpValue> kept = WaitForValue(link, 500ms);
     ASSERT_TRUE(kept);
     EXPECT_EQ(RequestIdOf(*kept), 0);
 
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForRequest(1));
     link.SetHost("127.0.0.1:16161 ");  // changed: a new socket, the old reply gone
     std::unique_ptr<TSnmpValue> gone;
     EXPECT_EQ(link.Poll(gone), 0);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> fresh = WaitForValue(link);
     ASSERT_TRUE(fresh);
     EXPECT_EQ(RequestIdOf(*fresh), 2);
@@ -130,8 +131,8 @@ TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
     StartRouter();
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
-    link.SendGet("1.3.6.1.4.1.9.9.48.1.1.1.5.1");
+    link.SendGet(mib::kCpu);
+    link.SendGet(mib::Cell(mib::kPoolUsed, 1));
     ASSERT_TRUE(WaitForRequest(0));
     ASSERT_TRUE(WaitForRequest(1));
     std::unique_ptr<TSnmpValue> first;
@@ -141,8 +142,8 @@ TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
     EXPECT_EQ(link.Poll(second), 1);
     EXPECT_EQ(link.Poll(third), 0);
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->oid, kCpuOid);
-    EXPECT_EQ(second->oid, "1.3.6.1.4.1.9.9.48.1.1.1.5.1");
+    EXPECT_EQ(first->oid, mib::kCpu);
+    EXPECT_EQ(second->oid, mib::Cell(mib::kPoolUsed, 1));
     EXPECT_FALSE(third);
 }
 
@@ -153,10 +154,10 @@ TEST_F(SimRouterLink, WorksWhenTheLocalPortIsTaken) {
 
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
-    EXPECT_EQ(value->oid, kCpuOid);
+    EXPECT_EQ(value->oid, mib::kCpu);
     std::uint16_t local = UdpLocalPort(link.socket);
     EXPECT_NE(local, TSnmpConnection::kLocalPort);
     EXPECT_NE(local, 0);
@@ -169,7 +170,7 @@ TEST_F(SimRouterLink, BindsTheFixedLocalPort) {
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
     EXPECT_EQ(UdpLocalPort(link.socket), TSnmpConnection::kLocalPort);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::optional<std::string> line = WaitForRequest(0);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "from=127.0.0.1:65535 ")) << *line;
@@ -197,19 +198,19 @@ TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     EXPECT_FALSE(link.hasAddress);
     long before = UdpOutDatagrams();
     ASSERT_GE(before, 0);
-    for (int i = 0; i < 3; ++i) link.SendGet(kCpuOid);
+    for (int i = 0; i < 3; ++i) link.SendGet(mib::kCpu);
     EXPECT_EQ(UdpOutDatagrams(), before);
     EXPECT_EQ(link.nextRequestId, 0);
 
     link.SetHost(kRouter);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForValue(link));
 
     // A name that no longer resolves leaves the last good router in place.
     link.SetHost("nosuchhost.invalid");
     ASSERT_TRUE(WaitForLookup(link));
     EXPECT_EQ(link.lastResolve, TSnmpConnection::kResolveNotFound);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     EXPECT_EQ(RequestIdOf(*value), 1);
@@ -220,10 +221,10 @@ TEST_F(SimRouterLink, AsksOverIpv6FromTheSameLocalPort) {
     for (const char* text : {"[::1]:16161", "[ ::1 ]: 16161"}) {
         TSnmpConnection link(text, "kelpie");
         ASSERT_EQ(link.Open(), 0) << text;
-        link.SendGet(kCpuOid);
+        link.SendGet(mib::kCpu);
         std::unique_ptr<TSnmpValue> value = WaitForValue(link);
         ASSERT_TRUE(value) << text;
-        EXPECT_EQ(value->oid, kCpuOid);
+        EXPECT_EQ(value->oid, mib::kCpu);
         EXPECT_TRUE(value->answered);
     }
     std::optional<std::string> line = WaitForRequest(0);
@@ -235,10 +236,10 @@ TEST_F(SimRouterLink, HearsRepliesFromAnotherAddress) {
     StartRouter({"--reply-from", "127.0.0.2"});
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
-    EXPECT_EQ(value->oid, kCpuOid);
+    EXPECT_EQ(value->oid, mib::kCpu);
     EXPECT_TRUE(value->answered);
 }
 
@@ -252,7 +253,7 @@ TEST_F(SimRouterLink, DropsADatagramTooLargeForTheBuffer) {
     std::vector<std::uint8_t> fitting(TSnmpConnection::kBufferSize, 0x30);
     ASSERT_TRUE(UdpSendTo(stranger, monitor, oversized));
     ASSERT_TRUE(UdpSendTo(stranger, monitor, fitting));
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForRequest(0));
 
     // Neither the 4097 octets (cut by the buffer) nor the 4096 that fit are
@@ -265,7 +266,7 @@ TEST_F(SimRouterLink, DropsADatagramTooLargeForTheBuffer) {
         EXPECT_FALSE(values[i]->answered) << i;
     }
     ASSERT_TRUE(values[2]);
-    EXPECT_EQ(values[2]->oid, kCpuOid);
+    EXPECT_EQ(values[2]->oid, mib::kCpu);
     UdpClose(stranger);
 }
 
@@ -273,7 +274,7 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     StartRouter();
     TSnmpConnection link(kRouter, "public");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::optional<std::string> line = WaitForRequest(0);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "ignored=wrong-community")) << *line;
@@ -281,7 +282,7 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     EXPECT_EQ(link.Poll(none), 0);
 
     link.SetCommunity("kelpie");
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     EXPECT_EQ(RequestIdOf(*value), 1);
@@ -294,7 +295,7 @@ TEST_F(SimRouterLink, LosesAShareOfTheReplies) {
     int lost = 0;
     int sent = 0;
     for (long id = 0; id < 40; ++id) {
-        link.SendGet(kCpuOid);
+        link.SendGet(mib::kCpu);
         std::optional<std::string> line = WaitForRequest(id);
         ASSERT_TRUE(line) << id;
         lost += Contains(*line, "reply=lost") ? 1 : 0;
@@ -313,7 +314,7 @@ TEST_F(SimRouterLink, DelaysRepliesWhenAsked) {
     StartRouter({"--delay", "400"});
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::optional<std::string> line = WaitForRequest(0);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "reply=delayed")) << *line;
@@ -336,17 +337,17 @@ TEST_F(SimRouterLink, FilesOnlyGetResponsesToItsOwnRecentRequests) {
     auto now = TSnmpClock::now();
     link.Clock = [&] { return now; };
     link.Open();
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(WaitForRequest(0));
     now += TRecentRequests::kReplyWindow + std::chrono::milliseconds(1);
     std::unique_ptr<TSnmpValue> late = WaitForValue(link);
     ASSERT_TRUE(late) << "the reply was read";
     EXPECT_EQ(late->oid, "") << "an answer more than ten seconds old is not filed";
 
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> timely = WaitForValue(link);
     ASSERT_TRUE(timely);
-    EXPECT_EQ(timely->oid, kCpuOid);
+    EXPECT_EQ(timely->oid, mib::kCpu);
     EXPECT_EQ(RequestIdOf(*timely), 1);
 }
 
@@ -355,7 +356,7 @@ TEST(SnmpWire, ItsOwnRequestsLoopedBackAreNotFiled) {
     TSnmpConnection link("127.0.0.1:65535", "kelpie");
     link.Open();
     ASSERT_EQ(UdpLocalPort(link.socket), TSnmpConnection::kLocalPort);
-    link.SendGet(std::string(kDescrOid) + "1");
+    link.SendGet(mib::Cell(mib::kIfDescr, 1));
     std::unique_ptr<TSnmpValue> echo = WaitForValue(link);
     ASSERT_TRUE(echo) << "the request came back";
     EXPECT_EQ(echo->oid, "");
@@ -371,7 +372,7 @@ TEST(SnmpWire, GetRequestOctets) {
     std::array<std::uint8_t, 256> got{};
     TUdpPeer from;
 
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     ASSERT_TRUE(UdpReadable(catcher, 2000));
     std::ptrdiff_t n = UdpReceive(catcher, got, from);
     ASSERT_GT(n, 0);
@@ -382,7 +383,7 @@ TEST(SnmpWire, GetRequestOctets) {
 
     // A 200-character community needs the two-octet length form.
     link.SetCommunity(std::string(200, 'c'));
-    link.SendGet("1.3.6.1.2.1.2.2.1.2.0");
+    link.SendGet(mib::Cell(mib::kIfDescr, 0));
     ASSERT_TRUE(UdpReadable(catcher, 2000));
     n = UdpReceive(catcher, got, from);
     ASSERT_GT(n, 0);

@@ -19,7 +19,8 @@
 
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
+#include "tests/support/Oids.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;
@@ -122,7 +123,7 @@ TEST(Lookup, AHangingNameServerHoldsNeitherOpenNorTheRequests) {
     // Open has returned while the name server sits on the question, and the
     // requests go on to the address held before.
     for (int i = 0; i < 3; ++i) {
-        link.SendGet(kCpuOid);
+        link.SendGet(mib::kCpu);
         EXPECT_TRUE(router.Caught()) << i;
     }
     EXPECT_TRUE(link.LookingUp());
@@ -131,7 +132,7 @@ TEST(Lookup, AHangingNameServerHoldsNeitherOpenNorTheRequests) {
     // A first start with that name: nothing to send to, and no waiting.
     TSnmpConnection first("hangs.example", "kelpie");
     EXPECT_EQ(first.Open(), TSnmpConnection::kResolvePending);
-    first.SendGet(kCpuOid);
+    first.SendGet(mib::kCpu);
     EXPECT_FALSE(first.hasAddress);
     EXPECT_EQ(first.nextRequestId, 0);
 }
@@ -148,17 +149,17 @@ TEST(Lookup, ANameThatStartsResolvingLaterIsFoundWithinThirtySeconds) {
 
     WriteHosts("127.0.0.1 later.example\n");
     now += TSnmpConnection::kLookupRetry - 1s;
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     EXPECT_FALSE(link.LookingUp()) << "looked up again too soon";
     now += 1s;
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     EXPECT_TRUE(link.LookingUp()) << "not looked up again";
     ASSERT_TRUE(WaitForLookup(link));
     EXPECT_EQ(link.lastResolve, 0);
     ASSERT_TRUE(link.hasAddress);
     EXPECT_EQ(AddressText(link.address), "127.0.0.1");
     EXPECT_EQ(link.port, 16401);
-    link.SendGet(kCpuOid);
+    link.SendGet(mib::kCpu);
     EXPECT_TRUE(router.Caught());
 }
 

@@ -3,7 +3,7 @@
 
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "snmp/Snmp.h"
+#include "tests/support/Oids.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -26,8 +27,8 @@ TEST(SendGet, AllocatesNothing) {
     TSnmpConnection link("127.0.0.1:16300", "kelpie");
     link.Open();
     const std::string oids[] = {
-        "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1",
-        "1.3.6.1.2.1.2.2.1.18.9",
+        mib::kCpu,
+        mib::Cell(mib::kIfOutNUcast, 9),
         "1.3.6.1.4.1.9.9.48.1.1.1.2.1." + std::string(900, '7'),
     };
     const std::string community(1023, 'c');

@@ -7,8 +7,9 @@
 #include <fstream>
 
 #include "snmp/Snmp.h"
-#include "tests/net/Child.h"
-#include "tests/net/NetHelpers.h"
+#include "tests/support/Child.h"
+#include "tests/support/NetHelpers.h"
+#include "tests/support/Oids.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;
@@ -29,10 +30,11 @@ protected:
         std::ofstream(conf) << "agentaddress udp:" << kAgent << "\n"
                             << "rocommunity kelpie\n"
                             // Gauges are "uinteger" to snmpd.
-                            << "override 1.3.6.1.4.1.9.9.109.1.1.1.1.6.1 uinteger 23\n"
-                            << "override 1.3.6.1.4.1.9.9.48.1.1.1.2.1 octet_str Processor\n"
-                            << "override 1.3.6.1.4.1.9.9.48.1.1.1.5.1 uinteger 1500000\n"
-                            << "override 1.3.6.1.4.1.9.9.48.1.1.1.6.1 uinteger 3500000\n";
+                            << "override " << mib::kCpu << " uinteger 23\n"
+                            << "override " << mib::Cell(mib::kPoolName, 1)
+                            << " octet_str Processor\n"
+                            << "override " << mib::Cell(mib::kPoolUsed, 1) << " uinteger 1500000\n"
+                            << "override " << mib::Cell(mib::kPoolFree, 1) << " uinteger 3500000\n";
         // A private persistent folder and no default configuration: the
         // agent touches nothing of the system's.
         ASSERT_TRUE(agent_.Start({kSnmpd, "-f", "-Lo", "-C", "-c", conf.string()},
@@ -73,12 +75,12 @@ TEST_F(RealAgent, AnswersTheMonitorsQuestions) {
         std::int32_t number;
     };
     const Case cases[] = {
-        {"overridden CPU", kCpuOid, kTagGauge, "23", 23},
-        {"pool name", "1.3.6.1.4.1.9.9.48.1.1.1.2.1", kTagOctetString, "Processor", 0},
-        {"pool used", "1.3.6.1.4.1.9.9.48.1.1.1.5.1", kTagGauge, "1500000", 1500000},
-        {"ifDescr of the loopback", std::string(kDescrOid) + "1", kTagOctetString, "lo", 0},
-        {"sysDescr", "1.3.6.1.2.1.1.1.0", kTagOctetString, nullptr, 0},
-        {"ifInUcastPkts", "1.3.6.1.2.1.2.2.1.11.1", kTagCounter, nullptr, 0},
+        {"overridden CPU", mib::kCpu, kTagGauge, "23", 23},
+        {"pool name", mib::Cell(mib::kPoolName, 1), kTagOctetString, "Processor", 0},
+        {"pool used", mib::Cell(mib::kPoolUsed, 1), kTagGauge, "1500000", 1500000},
+        {"ifDescr of the loopback", mib::Cell(mib::kIfDescr, 1), kTagOctetString, "lo", 0},
+        {"sysDescr", mib::kSysDescr, kTagOctetString, nullptr, 0},
+        {"ifInUcastPkts", mib::Cell(mib::kIfInUcast, 1), kTagCounter, nullptr, 0},
     };
     for (const Case& c : cases) {
         std::unique_ptr<TSnmpValue> value = Ask(link, c.oid);
@@ -104,7 +106,7 @@ TEST_F(RealAgent, AnswersTheMonitorsQuestions) {
 TEST_F(RealAgent, SysDescrIsText) {
     TSnmpConnection link(kAgent, "kelpie");
     link.Open();
-    std::unique_ptr<TSnmpValue> value = Ask(link, "1.3.6.1.2.1.1.1.0");
+    std::unique_ptr<TSnmpValue> value = Ask(link, mib::kSysDescr);
     ASSERT_TRUE(value);
     EXPECT_STREQ(BindingValueOf(*value)->kindName, "octetstring");
     EXPECT_EQ(value->valueText.rfind("Linux", 0), 0u) << value->valueText;
@@ -114,7 +116,7 @@ TEST_F(RealAgent, SysDescrIsText) {
 TEST_F(RealAgent, InstanceZeroIsNoSuchName) {
     TSnmpConnection link(kAgent, "kelpie");
     link.Open();
-    std::unique_ptr<TSnmpValue> value = Ask(link, std::string(kDescrOid) + "0");
+    std::unique_ptr<TSnmpValue> value = Ask(link, std::string(mib::kIfDescr) + "0");
     ASSERT_TRUE(value);
     EXPECT_EQ(ErrorStatusOf(*value), 2);
     EXPECT_TRUE(value->answered);

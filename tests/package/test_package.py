@@ -17,7 +17,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from desktop import Desktop, remove, wait_for  # noqa: E402
+from desktop import Desktop, remove, wait_for, wait_until  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("VENTREL_BUILD", "build"))
 
@@ -102,26 +102,14 @@ class DebianPackage(unittest.TestCase):
                 return sum(1 for line in log if "1.3.6.1.4.1.9.9.109" in line) >= 2
         self.assertTrue(wait_for(polled, timeout=30), "the installed program polls the router")
 
-        window = wait_for(lambda: desktop.windows(name="Ventrel"), timeout=30)
-        self.assertTrue(window, "the main window appears")
+        window = wait_until(lambda: desktop.windows(name="Ventrel"), "the main window")[0]
+        wait_until(lambda: desktop.managed(window), "the window framed")
         manual = os.path.realpath(os.path.join(self.root, "usr/lib/ventrel/ventrel.html"))
-
-        def visible_windows():
-            return desktop.run(["xdotool", "search", "--onlyvisible", "--pid", str(program.pid)]).split()
-
-        def manual_opened():
-            # A click on Help opens its menu once the menu has mapped; on a
-            # loaded machine the first click may come too early, so the
-            # attempt is repeated until the opener is called.
-            if os.path.exists(opened):
-                return True
-            shown = len(visible_windows())
-            x, y, _, _, _ = desktop.geometry(window[0])
-            desktop.click(x + 45, y + 10)
-            if wait_for(lambda: len(visible_windows()) > shown, timeout=5):
-                desktop.keys("Down", "Return")  # User's Manual, the menu's first entry
-            return wait_for(lambda: os.path.exists(opened), timeout=5)
-        self.assertTrue(wait_for(manual_opened, timeout=60), "Help > User's Manual opens a file")
+        x, y, _, _, _ = desktop.geometry(window)
+        desktop.click(x + 45, y + 10)
+        wait_until(lambda: desktop.menu("ventrel"), "the Help menu to open")
+        desktop.keys("Down", "Return")  # User's Manual, the menu's first entry
+        wait_until(lambda: os.path.exists(opened), "the opener to be called")
         with open(opened) as handle:
             self.assertIn(manual, handle.read())
         self.assertIsNone(program.poll(), "still running")

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <thread>
 
-#include "tests/net/Child.h"
+#include "tests/support/Child.h"
 
 namespace {
 

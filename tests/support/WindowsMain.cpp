@@ -10,7 +10,7 @@
 
 #include "snmp/Winsockinit.h"
 #ifdef VENTREL_PRIVATE_NETWORK
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
 #endif
 
 int main(int argc, char** argv) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "asn1/Asn1.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Hex.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "asn1/Asn1.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Hex.h"
+#include "tests/support/Oids.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ TEST(Asn1Encode, KindNames) {
 }
 
 TEST(Asn1Encode, GetRequest) {
-    TAsn1SnmpGet get("", 0, "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1");
+    TAsn1SnmpGet get("", 0, mib::kCpu);
     EXPECT_EQ(Encoded(get),
               "30 26 02 01 00 04 00 A0 1F 02 01 00 02 01 00 02 01 00 30 14 30 12 06 0E 2B 06 01 "
               "04 01 09 09 6D 01 01 01 01 06 01 05 00");

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "asn1/Asn1.h"
-#include "tests/unit/Asn1Normalise.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Asn1Normalise.h"
+#include "tests/support/Hex.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "asn1/Asn1.h"
+#include "tests/support/Oids.h"
 #include "tools/berdump/HexText.h"
 
 namespace {
@@ -19,7 +20,6 @@ constexpr const char* kRequest =
 constexpr const char* kResponse =
     "30 27 02 01 00 04 00 A2 20 02 01 05 02 01 00 02 01 00 30 15 30 13 06 0E 2B 06 01 04 01 09 09 "
     "6D 01 01 01 01 06 01 42 01 07";
-constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 
 constexpr const char* kRequestDump =
     "sequence\n  integer 0\n  octetstring \n  implicit 0\n    integer 0\n    integer 0\n"
@@ -143,7 +143,7 @@ TEST(Berdump, GetPrintsTheRequestOnOneLine) {
         QStringList args;
         std::string line;
     } cases[] = {
-        {{"--get", "", "0", kCpuOid}, std::string(kRequest) + "\n"},
+        {{"--get", "", "0", mib::kCpu}, std::string(kRequest) + "\n"},
         {{"--get", "public", "-5", "1.3.6.1.2.1.1.1.0"},
          "30 26 02 01 00 04 06 70 75 62 6C 69 63 A0 19 02 01 FB 02 01 00 02 01 00 30 0E 30 0C 06 "
          "08 2B "
@@ -176,9 +176,9 @@ TEST(Berdump, WrongArgumentsExitWithTwo) {
     const QStringList cases[] = {
         {"--get"},
         {"--get", "public", "1"},
-        {"--get", "public", "1", kCpuOid, "extra"},
-        {"--get", "public", "x", kCpuOid},
-        {"--get", "public", "2147483648", kCpuOid},
+        {"--get", "public", "1", mib::kCpu, "extra"},
+        {"--get", "public", "x", mib::kCpu},
+        {"--get", "public", "2147483648", mib::kCpu},
         {"--get", "public", "1", "1"},
         {"--get", "public", "1", "1..3"},
         {"--get", "public", "1", "1.3.x"},

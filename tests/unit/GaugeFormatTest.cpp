@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "widgets/Gaugeformat.h"
 
@@ -64,6 +65,37 @@ TEST(GaugeFormat, LongFormats) {
     const QString manyConversions = QString("%f").repeated(1000);
     EXPECT_EQ(FormatGaugeValue(manyConversions, 1), manyConversions);
     EXPECT_EQ(FormatGaugeValue("%.3f", std::nan("")).left(3).toLower(), "nan");
+}
+
+TEST(GaugeFormat, KeysTellPrintedNumbersApartWithoutPrinting) {
+    // Two numbers of the same key print the same text, and two of different
+    // keys different texts, over a sweep that meets every rounding edge.
+    for (const char* format : {"%.0f%%", "%.1f", "%.2f pps", "%+.0f", "%08.3f", "no number"}) {
+        const TGaugeValueFormat parsed(QString::fromUtf8(format));
+        std::optional<double> lastKey;
+        QString lastText;
+        for (int i = -4000; i <= 4000; ++i) {
+            const double number = i * 0.00125;  // 0.15, 2.5, -0.5 and their like among them
+            const std::optional<double> key = parsed.Key(number);
+            const QString text = parsed.Text(number);
+            EXPECT_EQ(text, FormatGaugeValue(QString::fromUtf8(format), number));
+            if (key && lastKey) {
+                EXPECT_EQ(*key == *lastKey, text == lastText) << format << " at " << number;
+            }
+            lastKey = key;
+            lastText = text;
+        }
+    }
+    const struct {
+        const char* format;
+        std::optional<double> scale;
+    } scales[] = {
+        {"%.0f pps", 1}, {"%.2f", 100},        {"%f", 1e6},          {"text", 0},
+        {"%s", 0},       {"%e", std::nullopt}, {"%g", std::nullopt}, {"%.16f", std::nullopt},
+    };
+    for (const auto& c : scales)
+        EXPECT_EQ(TGaugeValueFormat(QString::fromUtf8(c.format)).Scale(), c.scale) << c.format;
+    EXPECT_FALSE(TGaugeValueFormat("%e").Key(3)) << "only printing tells";
 }
 
 TEST(GaugeFormat, KeepsTextThatIsNotAscii) {

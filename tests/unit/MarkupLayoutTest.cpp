@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/FixedCanvas.h"
+#include "tests/support/FixedCanvas.h"
 #include "widgets/Markup.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // two help texts laid out with fixed metrics.
 #include <gtest/gtest.h>
 
-#include "tests/unit/FixedCanvas.h"
+#include "tests/support/FixedCanvas.h"
 #include "widgets/Markup.h"
 
 namespace {

@@ -1,10 +1,9 @@
-// The shell's plain logic: dialog placement, password comparison, text
-// limits, the tray's mouse events and the gauge percentage.
+// The shell's plain logic: dialog placement, password comparison and text
+// limits.
 #include <gtest/gtest.h>
 
 #include <QString>
 
-#include "monitor/Fciscomon.h"
 #include "shell/Formutil.h"
 #include "shell/Hidetask.h"
 #include "shell/Strconv.h"
@@ -37,11 +36,6 @@ TEST(PlaceDialog, Arithmetic) {
         EXPECT_EQ(placed.topLeft(), c.expected) << c.name;
         EXPECT_EQ(placed.size(), c.dialog) << c.name;
     }
-}
-
-TEST(PlaceDialog, AbsentWindowsAreLeftAlone) {
-    PlaceDialog(nullptr, nullptr);  // must not crash
-    SUCCEED();
 }
 
 TEST(Password, LettersCompareWithoutCase) {
@@ -80,34 +74,6 @@ TEST(Strconv, TextIsCutAt1023BytesOnACharacterBoundary) {
     // Bytes that are no UTF-8 are cut at the limit: a long stored password
     // never comes out empty.
     EXPECT_EQ(CutText(std::string(2000, '\x80'), 1023).size(), 1023u);
-}
-
-TEST(Tray, ActivationsMapToMouseEvents) {
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::Trigger), 513);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::Context), 516);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::DoubleClick), 515);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::MiddleClick), 519);
-    EXPECT_EQ(TrayMouseEvent(QSystemTrayIcon::Unknown), 0);
-}
-
-TEST(Gauges, Percent) {
-    const struct {
-        std::int64_t part, total;
-        int percent;
-    } cases[] = {
-        {1, 3, 33},
-        {2, 3, 66},
-        {5, 0, 0},
-        {5, -4, 0},
-        {0, 10, 0},
-        {10, 10, 100},
-        // Pools of 2 to 4 GiB: sums beyond 32 bits.
-        {4'000'000'000LL, 6'000'000'000LL, 66},
-        {8'589'934'590LL, 8'589'934'590LL, 100},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Percent(c.part, c.total), c.percent) << c.part << " of " << c.total;
-    }
 }
 
 }  // namespace

@@ -4,13 +4,12 @@
 
 #include <set>
 
+#include "tests/support/Oids.h"
 #include "tools/simrouter/SimAgent.h"
 #include "tools/simrouter/SimOptions.h"
 #include "tools/simrouter/SimRouter.h"
 
 namespace {
-
-constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 
 std::vector<std::uint8_t> Request(const std::string& community, std::int32_t id,
                                   const std::string& oid) {
@@ -75,20 +74,20 @@ TEST_F(SimAgentTest, AnswersThePolledObjects) {
         const char* text;  // nullptr: any
     };
     const Case cases[] = {
-        {kCpuOid, kTagGauge, nullptr},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.2.1", kTagOctetString, "Processor"},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.2.2", kTagOctetString, "I/O"},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.5.1", kTagGauge, nullptr},
-        {"1.3.6.1.4.1.9.9.48.1.1.1.6.2", kTagGauge, nullptr},
-        {"1.3.6.1.2.1.2.2.1.2.1", kTagOctetString, "FastEthernet0/0"},
-        {"1.3.6.1.2.1.2.2.1.2.9", kTagOctetString, "Loopback0"},
-        {"1.3.6.1.2.1.2.2.1.2.12", kTagOctetString, "Null0"},
-        {"1.3.6.1.2.1.2.2.1.11.6", kTagCounter, nullptr},
-        {"1.3.6.1.2.1.2.2.1.12.6", kTagCounter, nullptr},
-        {"1.3.6.1.2.1.2.2.1.17.6", kTagCounter, nullptr},
-        {"1.3.6.1.2.1.2.2.1.18.6", kTagCounter, nullptr},
-        {"1.3.6.1.2.1.1.3.0", kTagTimeTicks, nullptr},
-        {"1.3.6.1.2.1.1.1.0", kTagOctetString, nullptr},
+        {mib::kCpu, kTagGauge, nullptr},
+        {mib::Cell(mib::kPoolName, 1), kTagOctetString, "Processor"},
+        {mib::Cell(mib::kPoolName, 2), kTagOctetString, "I/O"},
+        {mib::Cell(mib::kPoolUsed, 1), kTagGauge, nullptr},
+        {mib::Cell(mib::kPoolFree, 2), kTagGauge, nullptr},
+        {mib::Cell(mib::kIfDescr, 1), kTagOctetString, "FastEthernet0/0"},
+        {mib::Cell(mib::kIfDescr, 9), kTagOctetString, "Loopback0"},
+        {mib::Cell(mib::kIfDescr, 12), kTagOctetString, "Null0"},
+        {mib::Cell(mib::kIfInUcast, 6), kTagCounter, nullptr},
+        {mib::Cell(mib::kIfInNUcast, 6), kTagCounter, nullptr},
+        {mib::Cell(mib::kIfOutUcast, 6), kTagCounter, nullptr},
+        {mib::Cell(mib::kIfOutNUcast, 6), kTagCounter, nullptr},
+        {mib::kSysUpTime, kTagTimeTicks, nullptr},
+        {mib::kSysDescr, kTagOctetString, nullptr},
     };
     std::int32_t id = 100;
     for (const Case& c : cases) {
@@ -114,16 +113,16 @@ TEST_F(SimAgentTest, AnswersThePolledObjects) {
 
 TEST_F(SimAgentTest, EchoesLargeRequestIds) {
     for (std::int32_t id : {0, 127, 128, 65535, 0x7FFFFFFF}) {
-        EXPECT_EQ(Ask(kCpuOid, id).id, id);
+        EXPECT_EQ(Ask(mib::kCpu, id).id, id);
     }
 }
 
 TEST_F(SimAgentTest, MissingObjectsAreNoSuchName) {
     const std::string missing[] = {
-        "1.3.6.1.2.1.2.2.1.2.0",   // the monitor's first list position
-        "1.3.6.1.2.1.2.2.1.2.13",  // past the last interface
-        "1.3.6.1.2.1.2.2.1.99.1",  // a column we do not keep
-        "1.3.6.1.4.1.9.9.48.1.1.1.5.3", "1.3.6.1.4.1.9.9.109.1.1.1.1.6.2", "1.3",
+        mib::Cell(mib::kIfDescr, 0),   // the monitor's first list position
+        mib::Cell(mib::kIfDescr, 13),  // past the last interface
+        "1.3.6.1.2.1.2.2.1.99.1",      // a column we do not keep
+        mib::Cell(mib::kPoolUsed, 3), "1.3.6.1.4.1.9.9.109.1.1.1.1.6.2", "1.3",
     };
     for (const std::string& oid : missing) {
         Response r = Ask(oid);
@@ -136,12 +135,12 @@ TEST_F(SimAgentTest, MissingObjectsAreNoSuchName) {
 
 TEST_F(SimAgentTest, ErrorIndexPointsAtTheFirstMissingBinding) {
     // A GetRequest with three bindings, the second missing.
-    TAsn1SnmpGet get("kelpie", 9, kCpuOid);
+    TAsn1SnmpGet get("kelpie", 9, mib::kCpu);
     auto* pdu = dynamic_cast<TAsn1Sequence*>(get.Child(2));
     ASSERT_TRUE(pdu);
     auto* bindings = dynamic_cast<TAsn1Sequence*>(pdu->Child(3));
     ASSERT_TRUE(bindings);
-    for (const char* oid : {"1.3.6.1.2.1.2.2.1.2.0", "1.3.6.1.2.1.2.2.1.2.1"}) {
+    for (const std::string& oid : {mib::Cell(mib::kIfDescr, 0), mib::Cell(mib::kIfDescr, 1)}) {
         auto binding = std::make_unique<TAsn1Sequence>();
         binding->Append(std::make_unique<TAsn1Object>(oid));
         binding->Append(std::make_unique<TAsn1Null>());
@@ -154,21 +153,21 @@ TEST_F(SimAgentTest, ErrorIndexPointsAtTheFirstMissingBinding) {
     Response r = Decode(reply.octets);
     EXPECT_EQ(r.status, TSimAgent::kNoSuchName);
     EXPECT_EQ(r.index, 2);
-    EXPECT_EQ(r.oids, (std::vector<std::string>{kCpuOid, "1.3.6.1.2.1.2.2.1.2.0",
-                                                "1.3.6.1.2.1.2.2.1.2.1"}));
+    EXPECT_EQ(r.oids, (std::vector<std::string>{mib::kCpu, mib::Cell(mib::kIfDescr, 0),
+                                                mib::Cell(mib::kIfDescr, 1)}));
     for (const TAsn1Base* value : r.values) EXPECT_STREQ(value->kindName, "null");
 }
 
 TEST_F(SimAgentTest, IgnoresWhatIsNotItsGetRequest) {
-    std::vector<std::uint8_t> version2 = Request("kelpie", 1, kCpuOid);
+    std::vector<std::uint8_t> version2 = Request("kelpie", 1, mib::kCpu);
     version2[4] = 1;  // 30 26 02 01 [00]: the version
-    std::vector<std::uint8_t> getNext = Request("kelpie", 1, kCpuOid);
+    std::vector<std::uint8_t> getNext = Request("kelpie", 1, mib::kCpu);
     getNext[13] = 0xA1;  // 30 LL 02 01 00 04 06 kelpie [A0]
-    std::vector<std::uint8_t> truncated = Request("kelpie", 1, kCpuOid);
+    std::vector<std::uint8_t> truncated = Request("kelpie", 1, mib::kCpu);
     truncated.resize(20);
     const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
-        {"wrong community", Request("public", 1, kCpuOid)},
-        {"empty community", Request("", 1, kCpuOid)},
+        {"wrong community", Request("public", 1, mib::kCpu)},
+        {"empty community", Request("", 1, mib::kCpu)},
         {"version 2c", version2},
         {"GetNextRequest", getNext},
         {"not BER", {0xDE, 0xAD, 0xBE, 0xEF}},
@@ -231,9 +230,7 @@ TEST(SimRouter, RestartSetsCountersAndUptimeBack) {
     TSimRouter router(11, false, 30);
     router.AdvanceTo(29);
     std::uint32_t before = router.interfaces[0].inUcast;
-    auto uptime = [&] {
-        return dynamic_cast<TAsn1Integer&>(*router.Get("1.3.6.1.2.1.1.3.0")).value;
-    };
+    auto uptime = [&] { return dynamic_cast<TAsn1Integer&>(*router.Get(mib::kSysUpTime)).value; };
     EXPECT_GT(uptime(), 8640000);  // more than a day
     EXPECT_FALSE(router.restarted());
     router.AdvanceTo(30);

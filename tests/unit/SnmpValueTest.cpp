@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "snmp/Snmp.h"
-#include "tests/unit/Hex.h"
+#include "tests/support/Hex.h"
 
 namespace {
 
@@ -44,6 +44,32 @@ TEST(SnmpValue, RateOverTenSeconds) {
                         static_cast<std::int32_t>(static_cast<std::uint32_t>(it->second)));
         }
         EXPECT_DOUBLE_EQ(v.Rate(10), c.rate) << c.name;
+    }
+}
+
+TEST(SnmpValue, NoRateWindowSpansARestart) {
+    // A full history at 100 a second, a restart from 0, then twenty more
+    // seconds at 100 a second: the rate never shows the drop, however far
+    // the samples from before it have moved down the history.
+    struct {
+        const char* name;
+        std::uint32_t before;  // the counter at the first sample
+    } const cases[] = {
+        {"counter above 2^31", 3'000'000'000u},
+        {"counter below 2^31", 1'000'000u},
+    };
+    for (const auto& c : cases) {
+        TSnmpValue v("1.3.6.1", false, true);
+        std::int64_t t = 1000;
+        for (int i = 0; i < TSnmpValue::kSampleCapacity; ++i, ++t)
+            v.AddSample(t, static_cast<std::int32_t>(c.before + 100u * static_cast<unsigned>(i)));
+        ASSERT_DOUBLE_EQ(v.Rate(10), 100) << c.name;
+        v.AddSample(t++, 50);
+        EXPECT_DOUBLE_EQ(v.Rate(10), 0) << c.name << ": only one sample since the restart";
+        for (int tick = 1; tick <= 20; ++tick, ++t) {
+            v.AddSample(t, 50 + 100 * tick);
+            EXPECT_DOUBLE_EQ(v.Rate(10), 100) << c.name << ", tick " << tick << " after";
+        }
     }
 }
 

@@ -13,18 +13,33 @@ const TAsn1Sequence* ListOf(const TAsn1Base* node, int count) {
     return list != nullptr && (count < 0 || list->Count() == count) ? list : nullptr;
 }
 
-struct TGetRequest {
-    std::int32_t version = 0;
-    std::string community;
-    int pduTag = 0;
-    std::int32_t requestId = 0;
-    std::vector<std::string> oids;
-};
+// Printable for a log line.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (char c : text) out.push_back(c >= 0x20 && c < 0x7F ? c : '?');
+    return out;
+}
 
-// SEQUENCE { version, community, [tag] { id, status, index, { { oid, value } ... } } }
-bool ReadRequest(const TAsn1Base* root, TGetRequest& request) {
+std::string Describe(const TAsn1Base& value) {
+    if (auto* number = dynamic_cast<const TAsn1Integer*>(&value)) {
+        const char* type = number->identifier == kTagCounter     ? "counter"
+                           : number->identifier == kTagGauge     ? "gauge"
+                           : number->identifier == kTagTimeTicks ? "timeticks"
+                                                                 : "integer";
+        return std::string(type) + ":" + std::to_string(static_cast<std::uint32_t>(number->value));
+    }
+    if (auto* text = dynamic_cast<const TAsn1OctetString*>(&value)) {
+        return "string:\"" + Printable(text->data) + "\"";
+    }
+    if (auto* object = dynamic_cast<const TAsn1Object*>(&value)) return "oid:" + object->oid;
+    return value.kindName;
+}
+
+}  // namespace
+
+bool ReadSimRequest(const TAsn1Base* root, TSimRequest& request) {
     const TAsn1Sequence* message =
-        std::strcmp(root->kindName, "sequence") == 0 ? ListOf(root, 3) : nullptr;
+        root != nullptr && std::strcmp(root->kindName, "sequence") == 0 ? ListOf(root, 3) : nullptr;
     if (message == nullptr) return false;
     auto* version = dynamic_cast<const TAsn1Integer*>(message->Child(0));
     auto* community = dynamic_cast<const TAsn1OctetString*>(message->Child(1));
@@ -49,30 +64,9 @@ bool ReadRequest(const TAsn1Base* root, TGetRequest& request) {
     return true;
 }
 
-// Printable for a log line.
-std::string Printable(const std::string& text) {
-    std::string out;
-    for (char c : text) out.push_back(c >= 0x20 && c < 0x7F ? c : '?');
-    return out;
-}
-
-std::string Describe(const TAsn1Base& value) {
-    if (auto* number = dynamic_cast<const TAsn1Integer*>(&value)) {
-        const char* type = number->identifier == kTagCounter     ? "counter"
-                           : number->identifier == kTagGauge     ? "gauge"
-                           : number->identifier == kTagTimeTicks ? "timeticks"
-                                                                 : "integer";
-        return std::string(type) + ":" + std::to_string(static_cast<std::uint32_t>(number->value));
-    }
-    if (auto* text = dynamic_cast<const TAsn1OctetString*>(&value)) {
-        return "string:\"" + Printable(text->data) + "\"";
-    }
-    if (auto* object = dynamic_cast<const TAsn1Object*>(&value)) return "oid:" + object->oid;
-    return value.kindName;
-}
-
-std::vector<std::uint8_t> Encode(const TGetRequest& request, int errorStatus, int errorIndex,
-                                 std::vector<std::unique_ptr<TAsn1Base>> values) {
+std::vector<std::uint8_t> EncodeSimResponse(const TSimRequest& request, int errorStatus,
+                                            int errorIndex,
+                                            std::vector<std::unique_ptr<TAsn1Base>> values) {
     auto bindings = std::make_unique<TAsn1Sequence>();
     for (std::size_t i = 0; i < request.oids.size(); ++i) {
         auto binding = std::make_unique<TAsn1Sequence>();
@@ -97,16 +91,14 @@ std::vector<std::uint8_t> Encode(const TGetRequest& request, int errorStatus, in
     return out;
 }
 
-}  // namespace
-
 TSimAgent::TSimAgent(TSimRouter& router, std::string community)
     : router_(router), community_(std::move(community)) {}
 
 TSimReply TSimAgent::Handle(std::span<const std::uint8_t> datagram) const {
     TSimReply reply;
     TAsn1Decoded decoded = Gulp(datagram);
-    TGetRequest request;
-    if (!decoded.node || !ReadRequest(decoded.node.get(), request)) {
+    TSimRequest request;
+    if (!ReadSimRequest(decoded.node.get(), request)) {
         reply.summary = "not an SNMP message (" + std::to_string(datagram.size()) + " octets)";
         if (!decoded.result.ok())
             reply.summary += ": " + std::string(Asn1ErrorText(decoded.result.error));
@@ -145,10 +137,10 @@ TSimReply TSimAgent::Handle(std::span<const std::uint8_t> datagram) const {
     int errorStatus = errorIndex != 0 ? kNoSuchName : 0;
     reply.summary += errorStatus != 0 ? " error=noSuchName index=" + std::to_string(errorIndex)
                                       : " value=" + answers;
-    reply.octets = Encode(request, errorStatus, errorIndex, std::move(values));
+    reply.octets = EncodeSimResponse(request, errorStatus, errorIndex, std::move(values));
     if (reply.octets.empty()) {
         // The answer does not fit: say so, with the request's bindings.
-        reply.octets = Encode(request, kTooBig, 0, {});
+        reply.octets = EncodeSimResponse(request, kTooBig, 0, {});
         reply.summary += " error=tooBig";
     }
     reply.answer = !reply.octets.empty();

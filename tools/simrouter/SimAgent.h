@@ -3,11 +3,32 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "tools/simrouter/SimRouter.h"
+
+// A message of the GetRequest's shape, as read off the wire.
+struct TSimRequest {
+    std::int32_t version = 0;
+    std::string community;
+    int pduTag = 0;  // 0: GetRequest
+    std::int32_t requestId = 0;
+    std::vector<std::string> oids;  // one per variable binding
+};
+
+// SEQUENCE { version, community, [tag] { id, status, index, { { oid, value } ... } } }:
+// false when `root` (a decoded datagram, perhaps none) is not of that shape.
+bool ReadSimRequest(const TAsn1Base* root, TSimRequest& request);
+
+// The GetResponse to `request`, its bindings in the request's order with
+// `values`; on an error, or where a value is missing, a binding goes back as
+// it came, with its NULL. Empty when it does not fit into one message.
+std::vector<std::uint8_t> EncodeSimResponse(const TSimRequest& request, int errorStatus,
+                                            int errorIndex,
+                                            std::vector<std::unique_ptr<TAsn1Base>> values);
 
 // What the agent made of one datagram.
 struct TSimReply {

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "router/Oids.h"
+
 namespace {
 
 struct InterfaceKind {
@@ -165,8 +167,7 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
     if (oid == "1.3.6.1.2.1.2.1.0") return Number(kInterfaceCount, kTagInteger);
 
     // cpmCPUTotal5secRev, 1minRev and 5minRev of CPU entry 1
-    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1")
-        return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
+    if (oid == mib::kCpu) return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
     if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.7.1")
         return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
     if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.8.1")

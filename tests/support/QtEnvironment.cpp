@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "widgets/Fonts.h"
+#include "shell/Fonts.h"
 
 namespace {
 

@@ -10,9 +10,6 @@
 
 namespace nettest {
 
-inline constexpr const char* kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
-inline constexpr const char* kDescrOid = "1.3.6.1.2.1.2.2.1.2.";
-
 // Polls `link` until a value arrives, or none within `timeout`.
 std::unique_ptr<TSnmpValue> WaitForValue(
     TSnmpConnection& link, std::chrono::milliseconds timeout = std::chrono::seconds(3));

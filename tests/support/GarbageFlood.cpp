@@ -1,4 +1,4 @@
-#include "tests/faults/GarbageFlood.h"
+#include "tests/support/GarbageFlood.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,5 +1,5 @@
-// The two faces the forms are drawn in, and where they come from on systems
-// that lack them.
+// The two faces the program's forms are drawn in, and where they come from
+// on systems that lack them.
 #pragma once
 
 #include <QFont>

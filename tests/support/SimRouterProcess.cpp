@@ -1,22 +1,8 @@
-#include "tests/faults/FaultRig.h"
+#include "tests/support/SimRouterProcess.h"
 
-#include <poll.h>
-
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QStackedWidget>
-#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <thread>
-
-#include "router/Routerconf.h"
-#include "snmp/Snmp.h"
-#include "snmp/Udpsocket.h"
-#include "tests/gui/FakeRouter.h"
-
-namespace faults {
 
 namespace {
 
@@ -94,78 +80,7 @@ std::optional<std::uint32_t> TSimRouterProcess::Answer(std::uint16_t fromPort,
     return std::nullopt;
 }
 
-QString SimSettings(int row, const std::string& host) {
-    return QString("hostname=%1\ncommunity=kelpie\ninterface=%2\n")
-        .arg(QString::fromStdString(host))
-        .arg(row);
-}
-
-TWindowRig::TWindowRig() { qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit()); }
-
-TWindowRig::~TWindowRig() { window.reset(); }
-
-QString TWindowRig::SettingsPath() const { return home.path() + "/Quillot/ventrel.conf"; }
-
-void TWindowRig::WriteSettings(const QString& general) {
-    QDir(home.path()).mkpath("Quillot");
-    QFile file(SettingsPath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(("[General]\n" + general).toUtf8());
-}
-
-void TWindowRig::Open() {
-    window = std::make_unique<TFormCiscoMon>();
-    window->TimerPoll->stop();
-    window->TimerRequest->stop();
-    window->Now = [this] { return now; };
-}
-
-int TWindowRig::Request(TSimRouterProcess* router) {
-    TSnmpConnection* link = window->connection();
-    const std::int32_t first = link->nextRequestId;
-    window->TimerRequestTimer();
-    const std::int32_t sent = link->nextRequestId - first;
-    if (router != nullptr && router->running() && sent > 0) {
-        EXPECT_TRUE(router->WaitForRequest(UdpLocalPort(link->socket), link->nextRequestId - 1,
-                                           std::chrono::seconds(3)))
-            << "simrouter never logged request " << link->nextRequestId - 1;
-    }
-    return sent;
-}
-
-void TWindowRig::Poll(bool repliesDue) {
-    // Loopback hands a datagram over at once; a moment's grace all the same.
-    pollfd ready{window->connection()->socket, POLLIN, 0};
-    ::poll(&ready, 1, repliesDue ? 100 : 0);
-    window->TimerPollTimer();
-}
-
-int TWindowRig::Tick(TSimRouterProcess* router) {
-    const int sent = Request(router);
-    Poll(router != nullptr && router->running());
-    return sent;
-}
-
-void TWindowRig::Tick(TFakeRouter& router) {
-    window->TimerRequestTimer();
-    router.Serve(50);
-    pollfd ready{window->connection()->socket, POLLIN, 0};
-    ::poll(&ready, 1, 200);
-    window->TimerPollTimer();
-}
-
-bool TWindowRig::Waiting() const {
-    return window->PageControl1->currentWidget() == window->TabSheetWaiting;
-}
-
-const TCiscoInterface& TWindowRig::Selected() const {
-    const int sel = window->ComboBoxInterface->currentIndex();
-    return Config->interfaces[static_cast<std::size_t>(std::max(sel, 0))];
-}
-
 void PaceTo(const TSimRouterProcess& router, int second) {
     std::this_thread::sleep_until(router.started() +
                                   std::chrono::milliseconds(1000 * second + 500));
 }
-
-}  // namespace faults

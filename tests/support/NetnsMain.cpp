@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
 
 int main(int argc, char** argv) {
     if (!nettest::InPrivateNetwork()) {

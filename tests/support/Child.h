@@ -18,7 +18,7 @@ using TChildId = long;
 using TChildId = pid_t;
 #endif
 
-// Child.cpp on POSIX, tests/support/ChildWin.cpp on Windows.
+// Child.cpp on POSIX, ChildWin.cpp on Windows.
 class TChild {
 public:
     TChild() = default;

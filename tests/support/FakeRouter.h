@@ -1,6 +1,7 @@
 // A scripted SNMP agent inside the test: it answers each GetRequest from a
 // table of OIDs with exactly the value the test put there, and records what
-// it was asked. Loopback only.
+// it was asked. It reads and writes its messages with simrouter's agent
+// code, so only the values differ from the simulated router's. Loopback only.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tests/net/Child.h"
+#include "tests/support/Child.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "widgets/Fonts.h"
+#include "shell/Fonts.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

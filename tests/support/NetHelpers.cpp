@@ -1,4 +1,4 @@
-#include "tests/net/NetHelpers.h"
+#include "tests/support/NetHelpers.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
