@@ -196,6 +196,7 @@ private:
     void StartLookup(const TRouterTarget& target);
 
     TAsn1SnmpGet request_;  // re-aimed for every request, so sending never allocates
+    TUdpFamily socketFamily_ = TUdpFamily::V6;  // what `socket` was made as
     std::array<std::uint8_t, kBufferSize> buffer_{};
     TRecentRequests sent_;
     THostLookup lookup_;

@@ -27,6 +27,12 @@ bool IsV4Mapped(const in6_addr& a) {
 
 }  // namespace
 
+bool UdpSendTo(TSocketHandle socket, const TUdpPeer& to, std::span<const std::uint8_t> octets) {
+    const int family = SocketFamily(socket);
+    if (family != AF_INET && family != AF_INET6) return false;
+    return UdpSendTo(socket, family == AF_INET6 ? TUdpFamily::V6 : TUdpFamily::V4, to, octets);
+}
+
 socklen_t ToSocketAddress(const TUdpPeer& peer, int family, sockaddr_storage& out) {
     out = {};
     const TUdpAddress& a = peer.address;

@@ -40,10 +40,11 @@ std::uint16_t UdpLocalPort(TSocketHandle socket) {
     return FromSocketAddress(sa).port;
 }
 
-bool UdpSendTo(TSocketHandle socket, const TUdpPeer& to, std::span<const std::uint8_t> octets) {
+bool UdpSendTo(TSocketHandle socket, TUdpFamily family, const TUdpPeer& to,
+               std::span<const std::uint8_t> octets) {
     if (socket == kNoSocket) return false;
     sockaddr_storage sa{};
-    socklen_t length = ToSocketAddress(to, SocketFamily(socket), sa);
+    socklen_t length = ToSocketAddress(to, family == TUdpFamily::V6 ? AF_INET6 : AF_INET, sa);
     if (length == 0) return false;
     ssize_t sent = ::sendto(socket, octets.data(), octets.size(), 0,
                             reinterpret_cast<const sockaddr*>(&sa), length);

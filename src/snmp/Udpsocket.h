@@ -48,6 +48,10 @@ std::uint16_t UdpLocalPort(TSocketHandle socket);
 // Sends one datagram; false when the platform refused it (an IPv6 address on
 // an IPv4 socket, among others).
 bool UdpSendTo(TSocketHandle socket, const TUdpPeer& to, std::span<const std::uint8_t> octets);
+// The same for a socket whose family the caller knows: asking the system for
+// it costs a call per datagram.
+bool UdpSendTo(TSocketHandle socket, TUdpFamily family, const TUdpPeer& to,
+               std::span<const std::uint8_t> octets);
 // True when a datagram is waiting. Waits at most `timeoutMs`; 0 only looks.
 bool UdpReadable(TSocketHandle socket, int timeoutMs);
 

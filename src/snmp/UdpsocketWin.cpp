@@ -69,10 +69,11 @@ std::uint16_t UdpLocalPort(TSocketHandle socket) {
     return FromSocketAddress(sa).port;
 }
 
-bool UdpSendTo(TSocketHandle socket, const TUdpPeer& to, std::span<const std::uint8_t> octets) {
+bool UdpSendTo(TSocketHandle socket, TUdpFamily family, const TUdpPeer& to,
+               std::span<const std::uint8_t> octets) {
     if (socket == kNoSocket) return false;
     sockaddr_storage sa{};
-    socklen_t length = ToSocketAddress(to, SocketFamily(socket), sa);
+    socklen_t length = ToSocketAddress(to, family == TUdpFamily::V6 ? AF_INET6 : AF_INET, sa);
     if (length == 0) return false;
     int sent =
         ::sendto(socket, reinterpret_cast<const char*>(octets.data()), SizeArgument(octets.size()),
