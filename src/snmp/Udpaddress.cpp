@@ -1,5 +1,5 @@
-// Address texts, name lookups and socket addresses: the same calls on BSD
-// sockets and on Windows Sockets.
+// Address texts, name lookups, socket addresses, and the socket calls that
+// read the same on BSD sockets and on Windows Sockets.
 #include <algorithm>
 #include <cstring>
 
@@ -26,6 +26,19 @@ bool IsV4Mapped(const in6_addr& a) {
 }
 
 }  // namespace
+
+bool UdpBind(TSocketHandle socket, const TUdpAddress& address, std::uint16_t port) {
+    sockaddr_storage sa{};
+    socklen_t length = ToSocketAddress({address, port}, SocketFamily(socket), sa);
+    return length != 0 && ::bind(socket, reinterpret_cast<const sockaddr*>(&sa), length) == 0;
+}
+
+std::uint16_t UdpLocalPort(TSocketHandle socket) {
+    sockaddr_storage sa{};
+    socklen_t length = sizeof sa;
+    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&sa), &length) != 0) return 0;
+    return FromSocketAddress(sa).port;
+}
 
 bool UdpSendTo(TSocketHandle socket, const TUdpPeer& to, std::span<const std::uint8_t> octets) {
     const int family = SocketFamily(socket);

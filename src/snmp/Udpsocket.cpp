@@ -27,19 +27,6 @@ void UdpClose(TSocketHandle socket) {
     if (socket != kNoSocket) ::close(socket);
 }
 
-bool UdpBind(TSocketHandle socket, const TUdpAddress& address, std::uint16_t port) {
-    sockaddr_storage sa{};
-    socklen_t length = ToSocketAddress({address, port}, SocketFamily(socket), sa);
-    return length != 0 && ::bind(socket, reinterpret_cast<const sockaddr*>(&sa), length) == 0;
-}
-
-std::uint16_t UdpLocalPort(TSocketHandle socket) {
-    sockaddr_storage sa{};
-    socklen_t length = sizeof sa;
-    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&sa), &length) != 0) return 0;
-    return FromSocketAddress(sa).port;
-}
-
 bool UdpSendTo(TSocketHandle socket, TUdpFamily family, const TUdpPeer& to,
                std::span<const std::uint8_t> octets) {
     if (socket == kNoSocket) return false;

@@ -124,18 +124,6 @@ std::optional<std::string> TChild::ReadLine(std::chrono::milliseconds timeout) {
     }
 }
 
-std::optional<std::string> TChild::WaitFor(const std::function<bool(const std::string&)>& match,
-                                           std::chrono::milliseconds timeout) {
-    const Clock::time_point end = Clock::now() + timeout;
-    while (true) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-        if (left.count() <= 0) return std::nullopt;
-        std::optional<std::string> line = ReadLine(left);
-        if (!line) return std::nullopt;
-        if (match(*line)) return line;
-    }
-}
-
 int TChild::Wait(std::chrono::milliseconds timeout) {
     if (process_ == nullptr) return -1;
     if (::WaitForSingleObject(Handle(process_), static_cast<DWORD>(timeout.count())) !=
