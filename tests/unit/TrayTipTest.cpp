@@ -35,7 +35,8 @@ bool WholeCharacters(const std::string& text) {
 }
 
 TEST(TrayTip, SaysWhatTheGaugesShow) {
-    const std::string kFigures = " \u00B7 in 260 pps \u00B7 out 348 pps \u00B7 CPU 7% \u00B7 mem 68%";
+    const std::string kFigures =
+        " \u00B7 in 260 pps \u00B7 out 348 pps \u00B7 CPU 7% \u00B7 mem 68%";
     struct {
         const char* name;
         TReadings readings;
@@ -53,13 +54,15 @@ TEST(TrayTip, SaysWhatTheGaugesShow) {
         {"no interface selected: no packet figures", Figures(9, 9, 7, 68, false), "if6",
          "Ventrel \u00B7 CPU 7% \u00B7 mem 68%"},
         {"rates beyond 32 bits", Figures(8589934590.7, 0, 0, 0), "if1",
-         "Ventrel \u00B7 if1 \u00B7 in 8589934590 pps \u00B7 out 0 pps \u00B7 CPU 0% \u00B7 mem 0%"},
+         "Ventrel \u00B7 if1 \u00B7 in 8589934590 pps \u00B7 out 0 pps \u00B7 CPU 0% \u00B7 mem "
+         "0%"},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadingsTip(c.readings, c.entry), c.tip) << c.name;
 }
 
 TEST(TrayTip, ALongNameGivesWayToTheFigures) {
-    const std::string kFigures = " \u00B7 in 260 pps \u00B7 out 348 pps \u00B7 CPU 7% \u00B7 mem 68%";
+    const std::string kFigures =
+        " \u00B7 in 260 pps \u00B7 out 348 pps \u00B7 CPU 7% \u00B7 mem 68%";
     // Names of 1023 bytes in one-, two-, three- and four-byte characters,
     // so that the cut falls inside a character for some of them.
     for (const std::string unit : {"a", "\u00E9", "\u20AC", "\U0001F600"}) {
