@@ -203,6 +203,12 @@ void TFormCiscoMon::NameForReaders() {
     // Words a listener understands for what the eye reads off the window;
     // the gauges speak their values, the waiting text its own words.
     ComboBoxInterface->setAccessibleName("Interface");
+    // Where a list's name is its label's, as on Linux, it needs a label;
+    // the window shows none, so this one stays hidden.
+    QLabel* caption = MakeLabel(ComboBoxInterface->parentWidget(), "LabelInterface", "Interface",
+                                ComboBoxInterface->pos());
+    caption->setBuddy(ComboBoxInterface);
+    caption->hide();
     ButtonSetup->setAccessibleName("Setup");
     ButtonSetup->setAccessibleDescription("The router's address and community");
     ProgressBarPPSIn->setAccessibleName("Packets received per second");

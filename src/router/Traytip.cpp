@@ -19,8 +19,7 @@ std::string Packets(double pps) {
 
 // A percentage as its gauge shows it, clamped to the gauge's 0 to 100.
 std::string Percentage(double value) {
-    return std::to_string(static_cast<int>(std::clamp(value >= 0 ? value : 0.0, 0.0, 100.0))) +
-           "%";
+    return std::to_string(static_cast<int>(std::clamp(value >= 0 ? value : 0.0, 0.0, 100.0))) + "%";
 }
 
 std::string Fit(std::string tip) { return std::string(CutText(tip, kTipLimit)); }
@@ -47,7 +46,9 @@ std::string ReadingsTip(const TReadings& readings, std::string_view entry) {
     return Fit(tip + figures);
 }
 
-std::string WaitingTip() { return Fit(std::string(kName) + std::string(kDot) + "waiting for the router"); }
+std::string WaitingTip() {
+    return Fit(std::string(kName) + std::string(kDot) + "waiting for the router");
+}
 
 std::string SilentTip(std::string_view since) {
     return Fit(std::string(kName) + std::string(kDot) + "no answer from the router since " +

@@ -13,7 +13,8 @@ namespace {
 // is heading to, which is the reading, rather than one on the way.
 class TAccessibleGaugeBar : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
-    explicit TAccessibleGaugeBar(TGaugeBar* bar) : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
+    explicit TAccessibleGaugeBar(TGaugeBar* bar)
+        : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
 
     QString text(QAccessible::Text t) const override {
         switch (t) {

@@ -1,10 +1,9 @@
 #include "tests/support/Accessibility.h"
 
+#include <QtGui/private/qguiapplication_p.h>
 #include <gtest/gtest.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
-
-#include <QtGui/private/qguiapplication_p.h>
 
 namespace {
 

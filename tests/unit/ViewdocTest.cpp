@@ -19,9 +19,7 @@ protected:
         previous = QDir::currentPath();
         QDir::setCurrent(Path("current"));
     }
-    void TearDown() override {
-        QDir::setCurrent(previous);
-    }
+    void TearDown() override { QDir::setCurrent(previous); }
 
     QString Path(const QString& relative) const { return root.path() + "/" + relative; }
     void Put(const QString& relative) {
