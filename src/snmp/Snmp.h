@@ -172,7 +172,8 @@ public:
     // Only a GetResponse to a request this connection sent within the last
     // ten seconds fills the value; the value of anything else (another PDU,
     // an unknown or old id, a datagram too large for the buffer, not SNMP
-    // at all) has no OID and matches no variable. The sender's address is
+    // at all, Windows' report of an unreachable port in a datagram's place)
+    // has no OID and matches no variable. The sender's address is
     // not looked at: routers may answer from another of their addresses.
     int Receive(std::unique_ptr<TSnmpValue>& value);
 
@@ -195,6 +196,7 @@ private:
     void StartLookup(const TRouterTarget& target);
 
     TAsn1SnmpGet request_;  // re-aimed for every request, so sending never allocates
+    TUdpFamily socketFamily_ = TUdpFamily::V6;  // what `socket` was made as
     std::array<std::uint8_t, kBufferSize> buffer_{};
     TRecentRequests sent_;
     THostLookup lookup_;

@@ -90,8 +90,12 @@ void TSnmpConnection::MakeSocket() {
     UdpClose(socket);
     // One IPv6 socket that reaches IPv4 too; an IPv4 one where the system
     // has no IPv6.
-    socket = UdpOpen(TUdpFamily::V6);
-    if (socket == kNoSocket) socket = UdpOpen(TUdpFamily::V4);
+    socketFamily_ = TUdpFamily::V6;
+    socket = UdpOpen(socketFamily_);
+    if (socket == kNoSocket) {
+        socketFamily_ = TUdpFamily::V4;
+        socket = UdpOpen(socketFamily_);
+    }
     // A failed bind (a second copy of the monitor holds the port) is not an
     // error: the socket then gets a port of the system's choice.
     if (socket != kNoSocket) UdpBind(socket, TUdpAddress{}, kLocalPort);
@@ -184,7 +188,8 @@ void TSnmpConnection::SendGet(std::string_view oidText) {
     nextRequestId = id == std::numeric_limits<std::int32_t>::max() ? 0 : id + 1;
     if (size == 0) return;
     sent_.Remember(id, Clock());
-    UdpSendTo(socket, {address, static_cast<std::uint16_t>(port)}, std::span(buffer_).first(size));
+    UdpSendTo(socket, socketFamily_, {address, static_cast<std::uint16_t>(port)},
+              std::span(buffer_).first(size));
 }
 
 int TSnmpConnection::Poll(std::unique_ptr<TSnmpValue>& value) {
@@ -196,11 +201,13 @@ int TSnmpConnection::Poll(std::unique_ptr<TSnmpValue>& value) {
 int TSnmpConnection::Receive(std::unique_ptr<TSnmpValue>& value) {
     TUdpPeer from;
     std::ptrdiff_t size = UdpReceive(socket, buffer_, from);
-    if (size < 0) return 0;
-    // An empty datagram or one cut short by the buffer gives an empty value,
-    // like any other that is no answer of ours; the next one is read in turn.
-    auto datagram = std::span(buffer_).first(
-        static_cast<std::size_t>(size) <= buffer_.size() ? static_cast<std::size_t>(size) : 0);
+    if (size == kUdpNothing) return 0;
+    // An empty datagram, one cut short by the buffer, or an error report
+    // that took a datagram's place gives an empty value, like any other that
+    // is no answer of ours; the next one is read in turn, within the caller's
+    // bound on datagrams per tick.
+    const bool fits = size >= 0 && static_cast<std::size_t>(size) <= buffer_.size();
+    auto datagram = std::span(buffer_).first(fits ? static_cast<std::size_t>(size) : 0);
     value = ReadReply(datagram, sent_, Clock());
     return 1;
 }

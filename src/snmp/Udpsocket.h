@@ -1,5 +1,6 @@
 // The few socket and name-lookup calls the SNMP link and the simulated router
-// make. They all live here, so another platform swaps this one unit.
+// make. Udpsocket.cpp serves them on BSD sockets, UdpsocketWin.cpp on Windows
+// Sockets; the build takes one of the two.
 #pragma once
 
 #include <array>
@@ -47,13 +48,24 @@ std::uint16_t UdpLocalPort(TSocketHandle socket);
 // Sends one datagram; false when the platform refused it (an IPv6 address on
 // an IPv4 socket, among others).
 bool UdpSendTo(TSocketHandle socket, const TUdpPeer& to, std::span<const std::uint8_t> octets);
+// The same for a socket whose family the caller knows: asking the system for
+// it costs a call per datagram.
+bool UdpSendTo(TSocketHandle socket, TUdpFamily family, const TUdpPeer& to,
+               std::span<const std::uint8_t> octets);
 // True when a datagram is waiting. Waits at most `timeoutMs`; 0 only looks.
 bool UdpReadable(TSocketHandle socket, int timeoutMs);
 
-// Reads one waiting datagram into `buffer` without waiting. Returns its full
-// size, which is larger than the buffer when the datagram did not fit (it is
-// consumed all the same), or -1 when nothing could be read. An IPv4 sender
-// heard on an IPv6 socket is given as an IPv4 address.
+// What UdpReceive gives besides a size: nothing was waiting (or the socket
+// failed), or something was taken off the socket that is no datagram, such
+// as Windows' report of an ICMP "port unreachable" for an earlier send.
+inline constexpr std::ptrdiff_t kUdpNothing = -1;
+inline constexpr std::ptrdiff_t kUdpSkipped = -2;
+
+// Reads one waiting datagram into `buffer` without waiting. Returns its size,
+// which is larger than the buffer when the datagram did not fit (it is
+// consumed all the same; Windows tells only that it was larger), or one of
+// the two codes above. An IPv4 sender heard on an IPv6 socket is given as an
+// IPv4 address.
 std::ptrdiff_t UdpReceive(TSocketHandle socket, std::span<std::uint8_t> buffer, TUdpPeer& from);
 
 // A dotted-quad IPv4 address text (exactly four decimal parts).

@@ -176,6 +176,19 @@ TEST_F(SimRouterLink, BindsTheFixedLocalPort) {
     EXPECT_TRUE(Contains(*line, "from=127.0.0.1:65535 ")) << *line;
 }
 
+// Neither a helper nor a browser opened for the manual may keep the port
+// bound after the monitor let go of it: the socket is not inherited.
+TEST_F(SimRouterLink, AProcessStartedMeanwhileDoesNotHoldTheLocalPort) {
+    auto link = std::make_unique<TSnmpConnection>(kRouter, "kelpie");
+    link->Open();
+    ASSERT_EQ(UdpLocalPort(link->socket), TSnmpConnection::kLocalPort);
+    StartRouter();
+    link.reset();
+    TSnmpConnection again(kRouter, "kelpie");
+    again.Open();
+    EXPECT_EQ(UdpLocalPort(again.socket), TSnmpConnection::kLocalPort);
+}
+
 TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     StartRouter();
     TSnmpConnection link("nosuchhost.invalid:16161", "kelpie");

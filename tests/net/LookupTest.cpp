@@ -3,11 +3,14 @@
 // /etc/resolv.conf and /etc/hosts bind-mounted onto files the test writes.
 // The name server is 127.0.0.1:53, a socket that takes the questions and
 // never answers while a test holds it open; without it every question is
-// refused at once.
+// refused at once. Under Wine, names are looked up by the system's resolver
+// all the same; tests/wine-netns makes the mounts there.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,7 +31,8 @@ std::filesystem::path etcFolder;
 
 void WriteFile(const std::filesystem::path& path, const std::string& text) {
     // In place: the bind mount shows this file, not whatever replaced it.
-    std::ofstream file(path, std::ios::trunc);
+    // Binary: the resolver reads "\n", never "\r\n".
+    std::ofstream file(path, std::ios::trunc | std::ios::binary);
     file << text;
 }
 
@@ -39,30 +43,42 @@ void WriteHosts(const std::string& lines) {
 class TPrivateEtc : public ::testing::Environment {
 public:
     void SetUp() override {
+#ifdef _WIN32
+        // Already mounted over /etc's files; the folder as Wine's drive Z:
+        // shows it.
+        const char* folder = std::getenv("VENTREL_WINE_ETC");
+        ASSERT_NE(folder, nullptr) << "start it through tests/wine-netns";
+        etcFolder = std::string("Z:") + folder;
+#else
         ASSERT_EQ(::unshare(CLONE_NEWNS), 0) << "no mount namespace";
         // Mounts made here stay here.
         ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
         std::string folder = (std::filesystem::temp_directory_path() / "ventrel-etc-XXXXXX");
         ASSERT_NE(::mkdtemp(folder.data()), nullptr);
         etcFolder = folder;
+#endif
         // One attempt of 30 seconds: a question that is not answered hangs
         // far longer than any test waits.
         WriteFile(etcFolder / "resolv.conf",
                   "nameserver 127.0.0.1\noptions timeout:30 attempts:1\n");
         WriteHosts("");
+#ifndef _WIN32
         for (const char* name : {"resolv.conf", "hosts"}) {
             std::string target = std::string("/etc/") + name;
             ASSERT_EQ(
                 ::mount((etcFolder / name).c_str(), target.c_str(), nullptr, MS_BIND, nullptr), 0)
                 << target;
         }
+#endif
     }
 
+#ifndef _WIN32
     void TearDown() override {
         ::umount("/etc/resolv.conf");
         ::umount("/etc/hosts");
         std::filesystem::remove_all(etcFolder);
     }
+#endif
 };
 
 const auto* const privateEtc = ::testing::AddGlobalTestEnvironment(new TPrivateEtc);

@@ -2,7 +2,9 @@
 // output and error come back through a pipe, line by line.
 #pragma once
 
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 #include <chrono>
 #include <functional>
@@ -10,6 +12,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+using TChildId = long;
+#else
+using TChildId = pid_t;
+#endif
+
+// Child.cpp on POSIX, ChildWin.cpp on Windows.
 class TChild {
 public:
     TChild() = default;
@@ -30,18 +39,24 @@ public:
     std::optional<std::string> WaitFor(const std::function<bool(const std::string&)>& match,
                                        std::chrono::milliseconds timeout);
 
-    // SIGTERM, and SIGKILL when it has not ended within two seconds. Returns
-    // the exit status, or -1.
+    // SIGTERM, and SIGKILL when it has not ended within two seconds (on
+    // Windows, TerminateProcess). Returns the exit status, or -1.
     int Stop();
     // Waits for the process to end by itself; -1 when it did not in time.
     int Wait(std::chrono::milliseconds timeout);
 
-    pid_t pid() const { return pid_; }
+    // The process id while it runs, else -1.
+    TChildId pid() const { return pid_; }
     const std::vector<std::string>& lines() const { return lines_; }
 
 private:
-    pid_t pid_ = -1;
+    TChildId pid_ = -1;
+#ifdef _WIN32
+    void* process_ = nullptr;  // its HANDLE
+    void* output_ = nullptr;   // the HANDLE of the pipe's reading end
+#else
     int output_ = -1;
+#endif
     std::string pending_;
     std::vector<std::string> lines_;  // every line read so far
 };

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "snmp/Udpsocket.h"
+#include "snmp/Winsockinit.h"
 #include "tools/simrouter/SimAgent.h"
 #include "tools/simrouter/SimOptions.h"
 
@@ -22,11 +23,16 @@ volatile std::sig_atomic_t stopRequested = 0;
 void OnStopSignal(int) { stopRequested = 1; }
 
 void CatchStopSignals() {
+#ifdef _WIN32
+    // Ctrl+C in a console; Windows raises no SIGTERM.
+    std::signal(SIGINT, OnStopSignal);
+#else
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+#endif
 }
 
 // A reply held back by --delay.
@@ -117,7 +123,8 @@ private:
         for (int i = 0; i < kMaxBurst; ++i) {
             TUdpPeer from;
             std::ptrdiff_t size = UdpReceive(socket_, buffer_, from);
-            if (size < 0) return;
+            if (size == kUdpNothing) return;
+            if (size == kUdpSkipped) continue;
             ++requests_;
             std::string sender = PeerText(from);
             if (static_cast<std::size_t>(size) > buffer_.size()) {
@@ -186,6 +193,10 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::cout << SimHelpText();
         return 0;
+    }
+    if (!StartSockets()) {
+        std::cerr << "simrouter: the socket library did not start\n";
+        return 1;
     }
     CatchStopSignals();
     TSimServer server(options);
