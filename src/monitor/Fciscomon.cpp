@@ -14,11 +14,14 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
+#include <optional>
+#include <string>
 
 #include "monitor/Monitorlook.h"
 #include "monitor/Startdir.h"
 #include "router/Readings.h"
 #include "router/Routerconf.h"
+#include "router/Traytip.h"
 #include "shell/Faboutventrel.h"
 #include "shell/Fonts.h"
 #include "shell/Formutil.h"
@@ -47,10 +50,21 @@ QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
 // not follow each new number, so a new total repaints only itself.
 constexpr int kTotalWidth = 150;
 
-// Sets a label's text only when it changes: the same text again would
-// still lay it out and repaint it.
-void SetLabelText(QLabel* label, const QString& text) {
-    if (label->text() != text) label->setText(text);
+// What a screen reader calls the packet totals, which show a bare number.
+const QString kTotalInName = QStringLiteral("Packets received in total");
+const QString kTotalOutName = QStringLiteral("Packets sent in total");
+
+// Sets a total's number only when it changes: the same text again would
+// still lay it out and repaint it. A reader hears the number with its words.
+void SetTotal(QLabel* label, const QString& words, const QString& number) {
+    if (label->text() == number) return;
+    label->setText(number);
+    label->setAccessibleName(words + ": " + number);
+}
+
+// A wall-clock time in seconds as the user reads the clock.
+std::string ClockText(std::int64_t seconds) {
+    return QDateTime::fromSecsSinceEpoch(seconds).toString("HH:mm:ss").toStdString();
 }
 
 // Whether a window of `size` at (`left`, `top`) shows on any screen at all.
@@ -78,6 +92,7 @@ TFormCiscoMon::TFormCiscoMon(QWidget* parent)
     setWindowIcon(QIcon(":/ventrel.svg"));
     CreateControls();
     CreateMenus();
+    NameForReaders();
     ConnectSignals();
     // The client area is fixed; the menu bar sits above it.
     setFixedSize(382, 114 + menuBar()->sizeHint().height());
@@ -166,10 +181,11 @@ void TFormCiscoMon::CreateGauges() {
 }
 
 void TFormCiscoMon::CreateMenus() {
-    File1 = menuBar()->addMenu("File");
+    // Alt+F and Alt+H open them.
+    File1 = menuBar()->addMenu("&File");
     File1->setObjectName("File1");
     Exit1 = MakeAction(File1, "Exit1", "Exit");
-    Help1 = menuBar()->addMenu("Help");
+    Help1 = menuBar()->addMenu("&Help");
     Help1->setObjectName("Help1");
     UsersManual1 = MakeAction(Help1, "UsersManual1", "User's Manual");
     N2 = MakeAction(Help1, "N2", "-");
@@ -181,6 +197,28 @@ void TFormCiscoMon::CreateMenus() {
     OpenWindow1 = MakeAction(PopupMenuTaskbar, "OpenWindow1", "Open Window");
     N1 = MakeAction(PopupMenuTaskbar, "N1", "-");
     Quit1 = MakeAction(PopupMenuTaskbar, "Quit1", "Quit");
+}
+
+void TFormCiscoMon::NameForReaders() {
+    // Words a listener understands for what the eye reads off the window;
+    // the gauges speak their values, the waiting text its own words.
+    ComboBoxInterface->setAccessibleName("Interface");
+    // Where a list's name is its label's, as on Linux, it needs a label;
+    // the window shows none, so this one stays hidden.
+    QLabel* caption = MakeLabel(ComboBoxInterface->parentWidget(), "LabelInterface", "Interface",
+                                ComboBoxInterface->pos());
+    caption->setBuddy(ComboBoxInterface);
+    caption->hide();
+    ButtonSetup->setAccessibleName("Setup");
+    ButtonSetup->setAccessibleDescription("The router's address and community");
+    ProgressBarPPSIn->setAccessibleName("Packets received per second");
+    ProgressBarPPSOut->setAccessibleName("Packets sent per second");
+    ProgressBarMem->setAccessibleName("Memory in use");
+    ProgressBarCpu->setAccessibleName("CPU load");
+    LabelPacketsIn->setAccessibleName(kTotalInName);
+    LabelPacketsOut->setAccessibleName(kTotalOutName);
+    // Tab goes between the two controls that take the keyboard.
+    setTabOrder(ComboBoxInterface, ButtonSetup);
 }
 
 void TFormCiscoMon::ConnectSignals() {
@@ -262,11 +300,13 @@ void TFormCiscoMon::TimerPollTimer() {
         anyMatched = Config->FileReply(*reply, now) || anyMatched;
         reply.reset();
     }
-    if (anyMatched) UpdateGauges();
+    std::optional<TReadings> readings;
+    if (anyMatched) readings = UpdateGauges();
     Config->ClearFresh();
+    UpdateTray(now, readings ? &*readings : nullptr);
 }
 
-void TFormCiscoMon::UpdateGauges() {
+TReadings TFormCiscoMon::UpdateGauges() {
     if (PageControl1->currentWidget() == TabSheetWaiting)
         PageControl1->setCurrentWidget(TabSheetGauges);
 
@@ -282,11 +322,12 @@ void TFormCiscoMon::UpdateGauges() {
         ComboBoxInterface->setCurrentIndex(selected);
     }
     if (readings.interfaceSelected) UpdatePacketGauges(readings);
+    return readings;
 }
 
 void TFormCiscoMon::UpdatePacketGauges(const TReadings& readings) {
-    SetLabelText(LabelPacketsIn, QString::number(readings.inTotal));
-    SetLabelText(LabelPacketsOut, QString::number(readings.outTotal));
+    SetTotal(LabelPacketsIn, kTotalInName, QString::number(readings.inTotal));
+    SetTotal(LabelPacketsOut, kTotalOutName, QString::number(readings.outTotal));
     // A new peak raises the maximum and shows in full at once; the maximum
     // never comes down.
     for (auto [bar, pps] : {std::pair{ProgressBarPPSIn, readings.ppsIn},
@@ -294,6 +335,30 @@ void TFormCiscoMon::UpdatePacketGauges(const TReadings& readings) {
         const auto n = static_cast<double>(static_cast<std::int64_t>(pps));
         if (n > bar->Maximum()) bar->SetMaximum(n);
         bar->SetPosition(n);
+    }
+}
+
+void TFormCiscoMon::UpdateTray(std::int64_t now, const TReadings* readings) {
+    switch (outage_.Tick(now, readings != nullptr)) {
+        case TOutage::TNotice::Stopped:
+            Taskbar->ShowMessage(windowTitle(), "The router stopped answering",
+                                 QSystemTrayIcon::Warning);
+            break;
+        case TOutage::TNotice::AnswersAgain:
+            Taskbar->ShowMessage(windowTitle(), "The router answers again",
+                                 QSystemTrayIcon::Information);
+            break;
+        case TOutage::TNotice::None:
+            break;
+    }
+    if (readings != nullptr) {
+        const std::string entry = readings->interfaceSelected
+                                      ? InterfaceEntry(*Config, ComboBoxInterface->currentIndex())
+                                      : std::string();
+        Taskbar->SetTip(ReadingsTip(*readings, entry));
+    } else if (outage_.Stale() && PageControl1->currentWidget() == TabSheetGauges) {
+        // The window keeps the last figures up; the tip says how old they are.
+        Taskbar->SetTip(SilentTip(ClockText(*outage_.LastMatched())));
     }
 }
 
@@ -308,6 +373,7 @@ void TFormCiscoMon::ButtonSetupClick() {
     Connection->SetCommunity(Config->community);
     Config->Save();
     PageControl1->setCurrentWidget(TabSheetWaiting);
+    Taskbar->SetTip(WaitingTip());
 }
 
 void TFormCiscoMon::About1Click() {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+#include "router/Outage.h"
+
 class QAction;
 class QComboBox;
 class QLabel;
@@ -81,16 +83,21 @@ private:
     void CreateControls();
     void CreateGauges();
     void CreateMenus();
+    void NameForReaders();
     void ConnectSignals();
     void PlaceWindow();
     void CreateTaskbar();
     void FormCreate();
     void FormClose(QCloseEvent* event);
-    void UpdateGauges();
+    TReadings UpdateGauges();
     void UpdatePacketGauges(const TReadings& readings);
+    // The tray's tip and balloons, once per poll tick; `readings` when a
+    // reply matched in it.
+    void UpdateTray(std::int64_t now, const TReadings* readings);
 
     std::unique_ptr<TCiscoConfig> config_;
     std::unique_ptr<TSnmpConnection> Connection;
     bool Quitting = false;
     std::unique_ptr<THideOnTaskbar> Taskbar;
+    TOutage outage_;
 };

@@ -26,6 +26,13 @@ void TDesktop::MessageBox(const QString& text, const QString& caption) {
     box.exec();
 }
 
+bool TDesktop::SupportsTrayMessages() { return QSystemTrayIcon::supportsMessages(); }
+
+void TDesktop::ShowTrayMessage(QSystemTrayIcon& icon, const QString& title, const QString& text,
+                               QSystemTrayIcon::MessageIcon kind) {
+    icon.showMessage(title, text, kind);
+}
+
 QString TDesktop::ApplicationFilePath() { return QCoreApplication::applicationFilePath(); }
 
 QRect TDesktop::PrimaryScreen() {

@@ -14,6 +14,7 @@
 #include "shell/Frestore.h"
 #include "shell/Strconv.h"
 #include "snmp/Snmp.h"
+#include "snmp/Strutil.h"
 
 long TrayMouseEvent(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
@@ -56,7 +57,8 @@ void THideOnTaskbar::AddIcon() {
         connect(trayIcon_.get(), &QSystemTrayIcon::activated, this, &THideOnTaskbar::Activated);
     }
     trayIcon_->setIcon(icon);
-    trayIcon_->setToolTip(QString::fromLocal8Bit(tip.substr(0, kMaxTip)));
+    tip.resize(CutText(tip, kMaxTip).size());
+    trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
     // Where no tray runs yet, the icon docks as soon as one appears.
     trayIcon_->show();
     iconShown = true;
@@ -65,6 +67,19 @@ void THideOnTaskbar::AddIcon() {
 void THideOnTaskbar::DeleteIcon() {
     if (trayIcon_) trayIcon_->hide();
     iconShown = false;
+}
+
+void THideOnTaskbar::SetTip(std::string_view text) {
+    text = CutText(text, kMaxTip);
+    if (text == tip) return;
+    tip = text;
+    if (trayIcon_) trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
+}
+
+void THideOnTaskbar::ShowMessage(const QString& title, const QString& text,
+                                 QSystemTrayIcon::MessageIcon kind) {
+    if (!trayIcon_ || !iconShown || !trayAvailable() || !Desktop().SupportsTrayMessages()) return;
+    Desktop().ShowTrayMessage(*trayIcon_, title, text, kind);
 }
 
 void THideOnTaskbar::RemoveIcon() {

@@ -59,6 +59,12 @@ public:
     void RemoveIcon();
     void HandleTrayMessage(const TTrayMessage& message);
     void RequestRestore();
+    // A new tip for the icon, cut to kMaxTip bytes; the tray hears of it only
+    // when it changed.
+    void SetTip(std::string_view text);
+    // A balloon message from the icon, where the tray shows it and shows
+    // the icon; elsewhere nothing.
+    void ShowMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon kind);
 
     QMenu* popupMenu = nullptr;
     QPointer<QWidget> form;

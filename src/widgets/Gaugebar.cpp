@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 
+#include "widgets/Accessible.h"
 #include "widgets/Gaugeglide.h"
 
 namespace {
@@ -41,6 +42,7 @@ TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent), FClock(SteadyMs) {
     FAnimationTimer.setTimerType(Qt::PreciseTimer);
     connect(&FAnimationTimer, &QTimer::timeout, this, &TGaugeBar::AnimationWake);
     FStaticText.setTextFormat(Qt::PlainText);
+    InstallWidgetAccessibility();
 }
 
 double TGaugeBar::Clamp(double value) const {
@@ -49,7 +51,13 @@ double TGaugeBar::Clamp(double value) const {
 }
 
 void TGaugeBar::SetPosition(double value) {
-    const double target = Clamp(value);
+    const double before = FTargetValue;
+    MoveTo(Clamp(value));
+    // Told once the bar holds the new value, for a listener that reads it.
+    if (FTargetValue != before) NotifyGaugeValue(*this);
+}
+
+void TGaugeBar::MoveTo(double target) {
     const double before = FDisplayedValue;
     if (!FProgressAnimation || !isVisible()) {
         // No glide while nobody can see it: it would only keep a timer busy.
@@ -244,6 +252,10 @@ bool TGaugeBar::PictureDiffersAt(double value) {
 
 QString TGaugeBar::ValueText() const {
     return FormatGaugeValue(FAppearance.ValueFormat, TextNumber(FDisplayedValue));
+}
+
+QString TGaugeBar::TargetText() const {
+    return FormatGaugeValue(FAppearance.ValueFormat, TextNumber(FTargetValue));
 }
 
 double TGaugeBar::TextNumber(double displayed) const {

@@ -65,6 +65,8 @@ public:
 
     // The value text drawn now, from Appearance().ValueFormat.
     QString ValueText() const;
+    // The value text of TargetValue, where a glide ends.
+    QString TargetText() const;
 
     // One 10-ms step of the glide.
     void AnimationTick();
@@ -86,6 +88,7 @@ protected:
 
 private:
     double Clamp(double value) const;
+    void MoveTo(double target);
     bool Tick();
     void ApplyTicks(int ticks);
     void CatchUp();

@@ -23,7 +23,34 @@ bool StartsWithTag(const QByteArray& text, qsizetype at, std::string_view tag) {
     return true;
 }
 
+// Keeps what a pass draws, one line of text for each line step: every run
+// is one unit a byte wide and one line high, and nothing wraps.
+class TTextCanvas : public TMarkupCanvas {
+public:
+    QSize Measure(const QByteArray& text, const QFont& /*font*/) override {
+        return {static_cast<int>(text.size()), 1};
+    }
+    void Draw(QPoint topLeft, const QByteArray& text, const QFont& /*font*/,
+              const QColor& /*color*/) override {
+        for (; FLine < topLeft.y(); ++FLine) FText.append('\n');
+        FText.append(text);
+    }
+    QByteArray FText;
+
+private:
+    int FLine = 0;
+};
+
 }  // namespace
+
+QString MarkupPlainText(const QByteArray& text, bool lineTags) {
+    TMarkup markup;
+    markup.LineTags = lineTags;
+    markup.FDrawing = 1;
+    TTextCanvas canvas;
+    markup.ProcessCaption(canvas, text, QFont(), QColor());
+    return QString::fromLocal8Bit(canvas.FText).trimmed();
+}
 
 QByteArray CutText(const QByteArray& text, qsizetype limit) {
     if (text.size() <= limit) return text;

@@ -25,6 +25,11 @@ QByteArray CutText(const QByteArray& text, qsizetype limit);
 // text so far ends in white space, cut to `limit` bytes.
 QByteArray JoinLines(const QStringList& lines, qsizetype limit = kJoinedLimit);
 
+// What a layout pass over `text` draws, as a listener should hear it: the
+// tags left out, a "<br>" as a line break and a "<p>" as an empty line
+// (when `lineTags`), white space at either end dropped.
+QString MarkupPlainText(const QByteArray& text, bool lineTags);
+
 class TMarkup {
 public:
     // One layout pass over `text`, starting from `font` drawn in `color`;

@@ -3,11 +3,13 @@
 #include <QEvent>
 #include <QPainter>
 
+#include "widgets/Accessible.h"
 #include "widgets/Paintercanvas.h"
 
 TMarkupLabel::TMarkupLabel(bool lineTags, QWidget* parent) : QWidget(parent) {
     FMarkup.LineTags = lineTags;
     resize(30, 13);
+    InstallWidgetAccessibility();
 }
 
 void TMarkupLabel::SetAlignment(TAlignment value) {
@@ -28,6 +30,7 @@ void TMarkupLabel::SetAutoSize1(int value) {
 void TMarkupLabel::Changed() {
     AutoResize();
     repaint();
+    NotifyMarkupText(*this);
 }
 
 void TMarkupLabel::ProcessCaption(TMarkupCanvas& canvas) {

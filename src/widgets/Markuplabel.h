@@ -23,6 +23,8 @@ public:
     // One layout pass on `canvas`; draws when the layout's FDrawing is set.
     void ProcessCaption(TMarkupCanvas& canvas);
     const TMarkup& Layout() const { return FMarkup; }
+    // The text as a screen reader reads it: what is drawn, tags left out.
+    QString PlainText() const { return MarkupPlainText(LayoutText(), FMarkup.LineTags); }
     TMarkup& Layout() { return FMarkup; }
 
 protected:

@@ -61,11 +61,14 @@ class _Selections:
 
 
 class Desktop:
-    def __init__(self, width=1024, height=768):
+    def __init__(self, width=1024, height=768, session_bus=False):
         self.processes = []
         self.env = dict(os.environ)
         # No session bus: the tray icon docks the classic X way, into trayer.
-        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        # A screen reader needs one (it finds the accessibility bus through
+        # it); without a tray watcher on it the icon still docks into trayer.
+        if not session_bus:
+            self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.selections = None
         read_end, write_end = os.pipe()
         # -noreset: by default the server resets when its last client leaves

@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <cstdlib>
+#include <ctime>
 #include <map>
 
 #include "router/Routerconf.h"
+#include "shell/Hidetask.h"
 #include "snmp/Snmp.h"
 #include "tests/faults/SimTwin.h"
 #include "tests/support/NetHelpers.h"
 #include "tests/support/Oids.h"
+#include "tests/support/RecordingDesktop.h"
 #include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 
@@ -244,6 +248,77 @@ TEST_F(RouterFaults, ARouterThatVanishesLeavesTheLastValuesUpAndIsShownAgainWhen
     }
     EXPECT_TRUE(updated) << "no reply was filed after the router came back";
     EXPECT_NE(Shown().totalIn, kept.totalIn);
+}
+
+// The local clock of the tip, five and a half hours ahead of UTC, for the
+// life of the object.
+class TLocalZone {
+public:
+    TLocalZone() { Set("XST-5:30"); }
+    ~TLocalZone() { Set(nullptr); }
+
+private:
+    static void Set(const char* zone) {
+        zone != nullptr ? setenv("TZ", zone, 1) : unsetenv("TZ");
+        tzset();
+    }
+};
+
+TEST_F(RouterFaults, ARouterSilentForThirtySecondsIsToldOnceAndSoIsItsReturn) {
+    const std::string kSilent = "Ventrel \u00B7 no answer from the router since ";
+    const QString kStopped = "Ventrel: The router stopped answering";
+    const QString kAgain = "Ventrel: The router answers again";
+    TLocalZone zone;
+    TRecordingDesktop desktop;
+    ASSERT_TRUE(sim.Start({"--seed", "5"}));
+    rig.WriteSettings(SimSettings(6));
+    rig.Open();
+    THideOnTaskbar& tray = *rig.window->taskbar();
+    tray.trayAvailable = [] { return true; };
+    SimTicks(2);
+    ASSERT_FALSE(rig.Waiting());
+    const std::string live = tray.tip;
+    ASSERT_EQ(live.rfind("Ventrel \u00B7 ", 0), 0u) << live;
+    ASSERT_NE(live.find(" \u00B7 CPU "), std::string::npos) << live;
+
+    // Stopped at 1'000'002, 13:46:42 UTC: a silence of 40 seconds.
+    sim.Stop();
+    ASSERT_EQ(rig.now, kStart + 2);
+    for (int quiet = 1; quiet <= 40; ++quiet) {
+        rig.now = kStart + 2 + quiet;
+        rig.Tick(nullptr);
+        SCOPED_TRACE(quiet);
+        EXPECT_EQ(tray.tip, quiet < 10 ? live : kSilent + "19:16:42");
+        EXPECT_EQ(desktop.balloons, quiet < 30 ? QStringList{} : QStringList{kStopped});
+        EXPECT_FALSE(rig.Waiting()) << "the window keeps the last figures up";
+    }
+
+    // Back: told once, and the tip shows figures again.
+    ASSERT_TRUE(sim.Start({"--seed", "5"}));
+    auto answered = [&] { return tray.tip.rfind(kSilent, 0) != 0; };
+    for (int k = 0; k < 5 && !answered(); ++k) {
+        ++rig.now;
+        rig.Tick(&sim);
+    }
+    EXPECT_EQ(desktop.balloons, (QStringList{kStopped, kAgain}));
+    EXPECT_EQ(tray.tip.rfind("Ventrel \u00B7 ", 0), 0u) << tray.tip;
+    EXPECT_NE(tray.tip.find(" \u00B7 CPU "), std::string::npos) << tray.tip;
+
+    // Twenty silent seconds are stale figures, and no outage worth a word.
+    sim.Stop();
+    const std::int64_t stopped = rig.now;
+    for (int quiet = 1; quiet <= 20; ++quiet) {
+        rig.now = stopped + quiet;
+        rig.Tick(nullptr);
+    }
+    EXPECT_EQ(tray.tip.rfind(kSilent, 0), 0u) << tray.tip;
+    ASSERT_TRUE(sim.Start({"--seed", "5"}));
+    for (int k = 0; k < 5 && !answered(); ++k) {
+        ++rig.now;
+        rig.Tick(&sim);
+    }
+    EXPECT_TRUE(answered());
+    EXPECT_EQ(desktop.balloons, (QStringList{kStopped, kAgain}));
 }
 
 }  // namespace

@@ -9,21 +9,26 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QTest>
 
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
 #include "shell/Faboutventrel.h"
 #include "shell/Frouterconfig.h"
+#include "shell/Hidetask.h"
 #include "snmp/Snmp.h"
+#include "tests/support/Accessibility.h"
 #include "tests/support/FakeRouter.h"
 #include "tests/support/Oids.h"
 #include "tests/support/WhenOpen.h"
 #include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
+#include "widgets/Largehtmllabel.h"
 
 namespace {
 
@@ -276,6 +281,7 @@ TEST_F(MonitorWindow, SetupOkUsesTheNewRouterAndWaitsAgain) {
     });
     window->ButtonSetupClick();
     EXPECT_TRUE(Waiting());
+    EXPECT_EQ(window->taskbar()->tip, "Ventrel \u00B7 waiting for the router");
     EXPECT_EQ(Config->community, "walrus");
     EXPECT_EQ(Stored().value("community").toString(), "walrus");
     EXPECT_EQ(Stored().value("hostname").toString(),
@@ -294,25 +300,38 @@ TEST_F(MonitorWindow, SetupOkUsesTheNewRouterAndWaitsAgain) {
     EXPECT_DOUBLE_EQ(window->ProgressBarCpu->TargetValue(), 42);
 }
 
-TEST_F(MonitorWindow, SetupCancelChangesNothing) {
+TEST_F(MonitorWindow, SetupCancelOrEscapeChangesNothing) {
     router.SetInteger(kCpu, 23);
     Open();
     Tick();
     ASSERT_FALSE(Waiting());
+    const std::string tip = window->taskbar()->tip;
     QFile::remove(SettingsPath());
-    WhenOpen<TFormRouterConfig>([](TFormRouterConfig* dialog) {
-        dialog->EditHostname->setText("10.9.9.9");
-        dialog->EditCommunity->setText("other");
-        dialog->ButtonCancel->click();
-    });
-    window->ButtonSetupClick();
-    EXPECT_FALSE(Waiting());
-    EXPECT_EQ(Config->community, "kelpie");
-    EXPECT_EQ(Config->hostname, QString("127.0.0.1:%1").arg(router.port()).toStdString());
-    EXPECT_FALSE(QFile::exists(SettingsPath())) << "nothing saved";
-    router.requests.clear();
-    window->TimerRequestTimer();
-    EXPECT_GT(router.Serve(50), 0) << "the same router is asked";
+    for (bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "Cancel");
+        WhenOpen<TFormRouterConfig>([escape](TFormRouterConfig* dialog) {
+            dialog->EditHostname->setText("10.9.9.9");
+            dialog->EditCommunity->setText("other");
+            if (!escape) {
+                dialog->ButtonCancel->click();
+                return;
+            }
+            QTest::keyClick(dialog->EditCommunity, Qt::Key_Escape);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "Escape left the dialog open";
+                dialog->reject();
+            }
+        });
+        window->ButtonSetupClick();
+        EXPECT_FALSE(Waiting());
+        EXPECT_EQ(window->taskbar()->tip, tip);
+        EXPECT_EQ(Config->community, "kelpie");
+        EXPECT_EQ(Config->hostname, QString("127.0.0.1:%1").arg(router.port()).toStdString());
+        EXPECT_FALSE(QFile::exists(SettingsPath())) << "nothing saved";
+        router.requests.clear();
+        window->TimerRequestTimer();
+        EXPECT_GT(router.Serve(50), 0) << "the same router is asked";
+    }
 }
 
 TEST_F(MonitorWindow, AboutBoxTexts) {
@@ -366,6 +385,141 @@ TEST_F(MonitorWindow, APositionOffEveryScreenComesBackToThePrimary) {
     WriteSettings(QString("hostname=127.0.0.1:%1\ntop=20\nleft=30\n").arg(router.port()));
     Open();
     EXPECT_EQ(window->pos(), QPoint(30, 20));
+}
+
+// The router's figures for interface 6 at `second` seconds of a steady
+// pace: 260 packets a second in and 348 out, CPU 7%, memory 68% in use.
+void SetFigures(TFakeRouter& router, std::uint32_t second) {
+    router.SetInteger(kCpu, 7);
+    router.SetInteger(kPoolUsed + "1", 680);
+    router.SetInteger(kPoolFree + "1", 320);
+    router.SetText(kDescr + "6", "FastEthernet0/1");
+    router.SetInteger(kInUcast + "6", 1000 + 250 * second, kTagCounter);
+    router.SetInteger(kInNUcast + "6", 10 * second, kTagCounter);
+    router.SetInteger(kOutUcast + "6", 2000 + 348 * second, kTagCounter);
+    router.SetInteger(kOutNUcast + "6", 0, kTagCounter);
+}
+
+TEST_F(MonitorWindow, TheTrayTipShowsTheFiguresOfTicksWithAReply) {
+    Open();
+    EXPECT_EQ(window->taskbar()->tip, "Ventrel");
+    router.answer = false;
+    Tick();
+    EXPECT_EQ(window->taskbar()->tip, "Ventrel") << "until the first reading";
+
+    router.answer = true;
+    SetFigures(router, 0);
+    Tick();
+    EXPECT_EQ(window->taskbar()->tip,
+              "Ventrel \u00B7 FastEthernet0/1 \u00B7 in 0 pps \u00B7 out 0 pps "
+              "\u00B7 CPU 7% \u00B7 mem 68%");
+    now += 2;
+    SetFigures(router, 2);
+    Tick();
+    EXPECT_EQ(window->taskbar()->tip,
+              "Ventrel \u00B7 FastEthernet0/1 \u00B7 in 260 pps \u00B7 out 348 "
+              "pps \u00B7 CPU 7% \u00B7 mem 68%");
+
+    // Nothing selected: the figures of the router alone.
+    window->ComboBoxInterface->setCurrentIndex(-1);
+    Tick();
+    EXPECT_EQ(window->taskbar()->tip, "Ventrel \u00B7 CPU 7% \u00B7 mem 68%");
+}
+
+TEST_F(MonitorWindow, AScreenReaderReadsTheWindowAndHearsTheFiguresChange) {
+    SetFigures(router, 0);
+    Open();
+    const struct {
+        QObject* object;
+        QString name;
+    } before[] = {
+        {window->ComboBoxInterface, "Interface"},
+        {window->ButtonSetup, "Setup"},
+        {window->LabelPacketsIn, "Packets received in total"},
+        {window->LabelPacketsOut, "Packets sent in total"},
+        {window->LargeHtmlLabel1,
+         "Waiting for SNMP packets to be received...\n\nIf no SNMP packets are received, then use "
+         "the <Setup> button to verify your router settings are correct."},
+    };
+    for (const auto& c : before) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(c.object);
+        ASSERT_NE(face, nullptr);
+        // A list is named by its label, where the platform names it so.
+        QString name = face->text(QAccessible::Name);
+        for (const auto& [label, relation] : face->relations(QAccessible::Label))
+            name = label->text(QAccessible::Name);
+        EXPECT_EQ(name, c.name);
+    }
+    EXPECT_EQ(AccessibleText(window->ComboBoxInterface, QAccessible::Value), "if6");
+
+    TListeningReader reader;
+    Tick();
+    now += 2;
+    SetFigures(router, 2);
+    router.SetInteger(kCpu, 40);
+    Tick();
+    const struct {
+        TGaugeBar* bar;
+        QString name;
+        double value;
+    } gauges[] = {
+        {window->ProgressBarPPSIn, "Packets received per second", 260},
+        {window->ProgressBarPPSOut, "Packets sent per second", 348},
+        {window->ProgressBarMem, "Memory in use", 68},
+        {window->ProgressBarCpu, "CPU load", 40},
+    };
+    for (const auto& g : gauges) {
+        SCOPED_TRACE(g.name.toStdString());
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(g.bar);
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->text(QAccessible::Name), g.name);
+        ASSERT_NE(face->valueInterface(), nullptr);
+        EXPECT_DOUBLE_EQ(face->valueInterface()->currentValue().toDouble(), g.value);
+        const std::vector<TAccessibleEvent> heard = reader.Heard(QAccessible::ValueChanged, g.bar);
+        ASSERT_FALSE(heard.empty()) << "no change was told";
+        EXPECT_DOUBLE_EQ(heard.back().value.toDouble(), g.value);
+    }
+    EXPECT_EQ(AccessibleText(window->ProgressBarPPSIn, QAccessible::Value), "260 pps");
+    EXPECT_EQ(reader.Heard(QAccessible::ValueChanged, window->ProgressBarCpu).size(), 2u)
+        << "7, then 40";
+    EXPECT_EQ(AccessibleText(window->LabelPacketsIn, QAccessible::Name),
+              "Packets received in total: 1520");
+    EXPECT_EQ(AccessibleText(window->LabelPacketsOut, QAccessible::Name),
+              "Packets sent in total: 2696");
+    EXPECT_EQ(AccessibleText(window->ComboBoxInterface, QAccessible::Value), "FastEthernet0/1");
+}
+
+TEST_F(MonitorWindow, TheKeyboardReachesTheListSetupAndTheMenus) {
+    Open();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->ComboBoxInterface->setFocus();
+    const struct {
+        int key;
+        QWidget* focus;
+    } steps[] = {
+        {Qt::Key_Tab, window->ButtonSetup},
+        {Qt::Key_Tab, window->ComboBoxInterface},
+        {Qt::Key_Backtab, window->ButtonSetup},
+        {Qt::Key_Backtab, window->ComboBoxInterface},
+    };
+    for (const auto& step : steps) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(step.key));
+        EXPECT_EQ(QApplication::focusWidget(), step.focus)
+            << step.focus->objectName().toStdString();
+    }
+
+    for (auto [key, menu, other] : {std::tuple{Qt::Key_F, window->File1, window->Help1},
+                                    std::tuple{Qt::Key_H, window->Help1, window->File1}}) {
+        QTest::keyClick(window.get(), key, Qt::AltModifier);
+        EXPECT_TRUE(menu->isVisible()) << menu->objectName().toStdString();
+        EXPECT_FALSE(other->isVisible());
+        QTest::keyClick(menu, Qt::Key_Escape);
+        EXPECT_FALSE(menu->isVisible());
+    }
+    EXPECT_EQ(window->File1->title().remove('&'), "File");
+    EXPECT_EQ(window->Help1->title().remove('&'), "Help");
 }
 
 }  // namespace

@@ -14,32 +14,22 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "router/Routerconf.h"
-#include "shell/Desktop.h"
 #include "shell/Frestore.h"
 #include "shell/Frouterconfig.h"
 #include "shell/Hidetask.h"
+#include "tests/support/RecordingDesktop.h"
 
 namespace {
-
-class TRecordingDesktop : public TDesktop {
-public:
-    void Open(const QString& path) override { opened << path; }
-    void MessageBox(const QString& text, const QString& caption) override {
-        messages << caption + ": " + text;
-    }
-    QStringList opened;
-    QStringList messages;
-};
 
 class TrayController : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
         qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-        SetDesktop(&desktop);
         window.setObjectName("Window");
         window.show();
         taskbar.form = &window;
@@ -50,7 +40,6 @@ protected:
         taskbar.trayAvailable = [] { return true; };
         taskbar.SetAlwaysIcon(true);
     }
-    void TearDown() override { SetDesktop(nullptr); }
 
     QString SettingsPath() const { return home.path() + "/Quillot/ventrel.conf"; }
 
@@ -70,15 +59,25 @@ protected:
         taskbar.HandleTrayMessage({kTrayCallbackMessage, 0, mouseEvent});
     }
 
-    // Types `text` into the password dialog once it is open and presses
-    // OK (or Cancel).
-    void AnswerPassword(const QString& text, bool ok = true) {
-        QTimer::singleShot(0, [text, ok] {
+    enum class TAnswer { Ok, Cancel, Escape };
+
+    // Types `text` into the password dialog once it is open and answers it.
+    void AnswerPassword(const QString& text, TAnswer answer = TAnswer::Ok) {
+        QTimer::singleShot(0, [text, answer] {
             auto* dialog = qobject_cast<TFormRestore*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr) << "the password dialog is open";
             EXPECT_EQ(dialog->windowTitle(), "Restore Program");
             dialog->EditPassword->setText(text);
-            (ok ? dialog->ButtonOk : dialog->ButtonCancel)->click();
+            if (answer == TAnswer::Escape) {
+                // Pressed in the edit, where the typing was.
+                QTest::keyClick(dialog->EditPassword, Qt::Key_Escape);
+                if (dialog->isVisible()) {
+                    ADD_FAILURE() << "Escape left the dialog open";
+                    dialog->reject();
+                }
+                return;
+            }
+            (answer == TAnswer::Ok ? dialog->ButtonOk : dialog->ButtonCancel)->click();
         });
     }
 
@@ -168,10 +167,13 @@ TEST_F(TrayController, APasswordInAnyLetterCaseRestores) {
     EXPECT_EQ(desktop.messages, QStringList{"Invalid Password: Invalid Password"});
     EXPECT_FALSE(taskbar.restoring);
 
-    AnswerPassword("BLUE-heron", false);
-    Click(kTrayLeftButtonDown);
-    EXPECT_FALSE(window.isVisible()) << "Cancel keeps the window hidden";
-    EXPECT_EQ(desktop.messages.size(), 1);
+    for (TAnswer answer : {TAnswer::Cancel, TAnswer::Escape}) {
+        AnswerPassword("BLUE-heron", answer);
+        Click(kTrayLeftButtonDown);
+        EXPECT_FALSE(window.isVisible()) << "Cancel and Escape keep the window hidden";
+        EXPECT_EQ(desktop.messages.size(), 1);
+        EXPECT_FALSE(taskbar.restoring) << "the dialog closed";
+    }
 
     AnswerPassword("bLUE-hERON");
     Click(kTrayLeftButtonDown);
@@ -353,6 +355,39 @@ TEST_F(TrayController, TheTrayPageSetsWhatTheNextHideAsks) {
     guard.stop();
     EXPECT_TRUE(window.isVisible()) << "the box cleared, the window came back without a password";
     EXPECT_FALSE(Settings().contains("hidetask_usebosskey"));
+}
+
+TEST_F(TrayController, TheTipIsCutWhereACharacterEnds) {
+    // 126 bytes, then a three-byte character across the limit.
+    const std::string tip = std::string(126, 't') + "\u20AC and more";
+    taskbar.SetTip(tip);
+    EXPECT_EQ(taskbar.tip, std::string(126, 't'));
+    EXPECT_EQ(taskbar.trayIcon()->toolTip(), QString(126, 't'));
+    taskbar.SetTip("Ventrel \u00B7 waiting for the router");
+    EXPECT_EQ(taskbar.trayIcon()->toolTip(), "Ventrel \u00B7 waiting for the router");
+}
+
+TEST_F(TrayController, BalloonsOnlyWhereTheTrayShowsThem) {
+    struct {
+        const char* name;
+        bool supported, trayThere, iconShown;
+        bool shown;
+    } const cases[] = {
+        {"a tray that shows balloons", true, true, true, true},
+        {"a tray without balloons", false, true, true, false},
+        {"no tray", true, false, true, false},
+        {"the icon taken out", true, true, false, false},
+    };
+    for (const auto& c : cases) {
+        desktop.balloons.clear();
+        desktop.trayMessages = c.supported;
+        taskbar.trayAvailable = [&c] { return c.trayThere; };
+        c.iconShown ? taskbar.SetAlwaysIcon(true) : taskbar.RemoveIcon();
+        taskbar.ShowMessage("Ventrel", "The router stopped answering", QSystemTrayIcon::Warning);
+        EXPECT_EQ(desktop.balloons,
+                  c.shown ? QStringList{"Ventrel: The router stopped answering"} : QStringList{})
+            << c.name;
+    }
 }
 
 TEST_F(TrayController, TheRightButtonShowsTheMenu) {

@@ -90,4 +90,25 @@ TEST(MarkupText, WaitingTextLaysOutInParagraphs) {
     EXPECT_EQ(canvas.runs.back().at.y(), 33);  // the second paragraph wraps once
 }
 
+TEST(MarkupText, PlainTextIsWhatIsDrawnWithoutTags) {
+    struct {
+        const char* name;
+        QByteArray text;
+        bool lineTags;
+        QString plain;
+    } const cases[] = {
+        {"waiting text", JoinLines(kWaitingLines), true,
+         "Waiting for SNMP packets to be received...\n\nIf no SNMP packets are received, then "
+         "use the <Setup> button to verify your router settings are correct."},
+        {"style tags go, an unknown one stays", "<b>bold</b> <I>it</I> <blue>x</blue> <em>", false,
+         "bold it x <em>"},
+        {"a break, a paragraph", "a<br>b<p>c", true, "a\nb\n\nc"},
+        {"line tags are text in a one-line label", "a<br>b", false, "a<br>b"},
+        {"breaks before the first run move nothing", "<br><p>a", true, "a"},
+        {"spaces at either end", "  a  b <br> ", true, "a  b"},
+        {"the locale's UTF-8", "caf\xc3\xa9", false, "caf\u00e9"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MarkupPlainText(c.text, c.lineTags), c.plain) << c.name;
+}
+
 }  // namespace

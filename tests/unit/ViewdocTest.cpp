@@ -5,22 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "shell/Desktop.h"
 #include "shell/Viewdoc.h"
+#include "tests/support/RecordingDesktop.h"
 
 namespace {
-
-class TRecordingDesktop : public TDesktop {
-public:
-    void Open(const QString& path) override { opened << path; }
-    void MessageBox(const QString& text, const QString& caption) override {
-        messages << caption + ": " + text;
-    }
-    QString ApplicationFilePath() override { return program; }
-    QStringList opened;
-    QStringList messages;
-    QString program;
-};
 
 class ManualOpener : public ::testing::Test {
 protected:
@@ -28,14 +16,10 @@ protected:
         ASSERT_TRUE(root.isValid());
         for (const char* folder : {"start", "current", "program"}) QDir(root.path()).mkdir(folder);
         desktop.program = Path("program/ventrel");
-        SetDesktop(&desktop);
         previous = QDir::currentPath();
         QDir::setCurrent(Path("current"));
     }
-    void TearDown() override {
-        QDir::setCurrent(previous);
-        SetDesktop(nullptr);
-    }
+    void TearDown() override { QDir::setCurrent(previous); }
 
     QString Path(const QString& relative) const { return root.path() + "/" + relative; }
     void Put(const QString& relative) {
