@@ -22,9 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://ventrel.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What the libraries do not tell: Qt loads these as plugins at run time, for
-# the X desktop and for the icon, which is an SVG.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+# What the libraries do not tell: Qt loads the X desktop's as a plugin at
+# run time.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The fonts the forms are drawn in; without them Qt picks look-alikes.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
 include(CPack)

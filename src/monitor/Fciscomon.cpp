@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +18,7 @@
 
 #include "monitor/Monitorlook.h"
 #include "monitor/Startdir.h"
+#include "monitor/Ventrelicon.h"
 #include "router/Readings.h"
 #include "router/Routerconf.h"
 #include "router/Traytip.h"
@@ -89,7 +89,7 @@ TFormCiscoMon::TFormCiscoMon(QWidget* parent)
     setObjectName("FormCiscoMon");
     setWindowTitle("Ventrel");
     setFont(MonitorFont());
-    setWindowIcon(QIcon(":/ventrel.svg"));
+    setWindowIcon(VentrelIcon());
     CreateControls();
     CreateMenus();
     NameForReaders();

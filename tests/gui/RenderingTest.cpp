@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "monitor/Monitorlook.h"
+#include "monitor/Ventrelicon.h"
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
 #include "tests/gui/RecordingCanvas.h"
@@ -189,6 +190,21 @@ TEST(RenderingBars, GaugeBars) {
         const QPixmap pixmap = bar.grab();
         EXPECT_EQ(pixmap.size(), QSize(150, 17));
         Save(pixmap, shot.name);
+    }
+}
+
+// The icon at the sizes a window manager and a tray ask for: a blue face
+// with round corners, drawn to the edges of whatever size is asked.
+TEST(RenderingIcon, EverySizeShowsTheFace) {
+    const QIcon icon = VentrelIcon();
+    for (int side : {16, 22, 24, 32, 64}) {
+        const QImage image = icon.pixmap(side, side).toImage();
+        ASSERT_EQ(image.size(), QSize(side, side)) << side;
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "a round corner, " << side;
+        const QColor lower = image.pixelColor(side * 3 / 32, side * 3 / 4);
+        EXPECT_GT(lower.blue(), 2 * lower.red()) << "the blue face, " << side;
+        EXPECT_EQ(lower.alpha(), 255) << side;
+        Save(QPixmap::fromImage(image), QString("icon_%1").arg(side));
     }
 }
 

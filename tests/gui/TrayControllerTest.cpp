@@ -33,9 +33,7 @@ protected:
         window.setObjectName("Window");
         window.show();
         taskbar.form = &window;
-        taskbar.icon = QIcon(":/ventrel.svg");
-        if (taskbar.icon.isNull())
-            taskbar.icon = window.style()->standardIcon(QStyle::SP_ComputerIcon);
+        taskbar.icon = window.style()->standardIcon(QStyle::SP_ComputerIcon);
         taskbar.keyName = "ventrel";
         taskbar.trayAvailable = [] { return true; };
         taskbar.SetAlwaysIcon(true);
