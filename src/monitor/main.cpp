@@ -10,6 +10,7 @@
 
 int main(int argc, char* argv[]) {
     if (!StartSockets()) return 1;
+    StartReadingFontConfiguration();
     RecordStartDirectory();
 
     // Qt's shared-memory image transfer makes most repaints wait for the X

@@ -4,6 +4,12 @@
 
 #include <QFont>
 
+// Starts reading the system's font configuration on a thread of its own,
+// while the application object connects to the display: drawing the first
+// text needs it, and it takes some milliseconds. Call it first in main;
+// RegisterFonts waits for it.
+void StartReadingFontConfiguration();
+
 // Registers Tahoma and "MS Sans Serif" from Wine's font folder when the
 // system has no face of that name. Does nothing before the application
 // object exists; registers once.
