@@ -2,8 +2,9 @@
 bus, through AT-SPI, as Orca would read it. Default settings, the simulated
 router at 192.168.0.1:161 inside tests/netns.
 
-Runs under dbus-run-session with the system's /usr/bin/python3, the one
-Debian's python3-pyatspi is installed for. VENTREL and SIMROUTER name the
+Runs under tests/e2e/private-session (a session bus and runtime folders of
+its own) with the system's /usr/bin/python3, the one Debian's
+python3-pyatspi is installed for. VENTREL and SIMROUTER name the
 programs under test."""
 
 import os
