@@ -2,7 +2,7 @@
 
 #include <QIconEngine>
 #include <QPainter>
-#include <QPainterPath>
+#include <algorithm>
 
 namespace {
 
