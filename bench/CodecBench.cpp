@@ -30,9 +30,7 @@ TCodecBench::TCodecBench()
       value_(std::make_unique<TSnmpValue>()),
       now_(TSnmpClock::now()),
       netSnmp_(""),
-      netSnmpIn_(kResponse.begin(), kResponse.end()) {
-    sent_.Remember(5, now_);
-}
+      netSnmpIn_(kResponse.begin(), kResponse.end()) {}
 
 std::size_t TCodecBench::Nothing() { return out_[0]; }
 
@@ -58,7 +56,10 @@ std::size_t TCodecBench::DecodeValue() {
 }
 
 std::size_t TCodecBench::DecodeReceive() {
-    // The connection makes one value per datagram; the poll cycle destroys it.
+    // The connection makes one value per datagram; the poll cycle destroys
+    // it. An answer uses its request up, so the request is opened again, as
+    // sending the next one would.
+    sent_.Remember(5, now_, mib::kCpu);
     std::unique_ptr<TSnmpValue> value = ReadReply(response_, sent_, now_);
     return static_cast<std::size_t>(value->value) + value->oid.size();
 }

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "monitor/Monitorlook.h"
 #include "monitor/Startdir.h"
@@ -60,6 +61,16 @@ void SetTotal(QLabel* label, const QString& words, const QString& number) {
     if (label->text() == number) return;
     label->setText(number);
     label->setAccessibleName(words + ": " + number);
+}
+
+// A reading on its gauge, or the gauge's "not available".
+template <typename Number>
+void ShowReading(TGaugeBar* bar, const std::optional<Number>& reading) {
+    if (reading) {
+        bar->SetPosition(static_cast<double>(*reading));
+    } else {
+        bar->SetNotAvailable();
+    }
 }
 
 // A wall-clock time in seconds as the user reads the clock.
@@ -280,16 +291,8 @@ void TFormCiscoMon::ComboBoxInterfaceChange(int) {
 
 void TFormCiscoMon::TimerRequestTimer() {
     if (!Connection) return;
-    const int sel = ComboBoxInterface->currentIndex();
-    for (const auto& v : Config->variables) {
-        if (!v->active || (v->once && v->answered)) continue;
-        Connection->SendGet(v->oid);
-    }
-    if (sel < 0 || sel >= Config->interfaceCount) return;
-    const TCiscoInterface& it = Config->interfaces[static_cast<std::size_t>(sel)];
-    for (const TSnmpValue* counter : {it.inUcast, it.inNUcast, it.outUcast, it.outNUcast}) {
-        Connection->SendGet(counter->oid);
-    }
+    Config->RequestTick(Now(), ComboBoxInterface->currentIndex(),
+                        [this](const std::string& oid) { Connection->SendGet(oid); });
 }
 
 void TFormCiscoMon::TimerPollTimer() {
@@ -312,8 +315,8 @@ TReadings TFormCiscoMon::UpdateGauges() {
 
     // Renaming an item never changes the selection, so it can be read first.
     const TReadings readings = ComputeReadings(*Config, ComboBoxInterface->currentIndex());
-    ProgressBarCpu->SetPosition(readings.cpu);
-    ProgressBarMem->SetPosition(readings.memory);
+    ShowReading(ProgressBarCpu, readings.cpu);
+    ShowReading(ProgressBarMem, readings.memory);
 
     for (int i = 0; i < Config->interfaceCount; ++i) {
         if (!Config->interfaces[static_cast<std::size_t>(i)].descr->fresh) continue;
@@ -326,13 +329,18 @@ TReadings TFormCiscoMon::UpdateGauges() {
 }
 
 void TFormCiscoMon::UpdatePacketGauges(const TReadings& readings) {
-    SetTotal(LabelPacketsIn, kTotalInName, QString::number(readings.inTotal));
-    SetTotal(LabelPacketsOut, kTotalOutName, QString::number(readings.outTotal));
-    // A new peak raises the maximum and shows in full at once; the maximum
-    // never comes down.
-    for (auto [bar, pps] : {std::pair{ProgressBarPPSIn, readings.ppsIn},
-                            std::pair{ProgressBarPPSOut, readings.ppsOut}}) {
-        const auto n = static_cast<double>(static_cast<std::int64_t>(pps));
+    for (auto [label, words, bar, traffic] :
+         {std::tuple{LabelPacketsIn, kTotalInName, ProgressBarPPSIn, readings.in},
+          std::tuple{LabelPacketsOut, kTotalOutName, ProgressBarPPSOut, readings.out}}) {
+        if (!traffic) {
+            SetTotal(label, words, TGaugeBar::kNotAvailableText);
+            bar->SetNotAvailable();
+            continue;
+        }
+        SetTotal(label, words, QString::number(traffic->total));
+        // A new peak raises the maximum and shows in full at once; the
+        // maximum never comes down.
+        const auto n = static_cast<double>(static_cast<std::int64_t>(traffic->pps));
         if (n > bar->Maximum()) bar->SetMaximum(n);
         bar->SetPosition(n);
     }
@@ -371,6 +379,7 @@ void TFormCiscoMon::ButtonSetupClick() {
     // whose name failed (or moved) is found without a restart.
     Connection->LookUpAgain();
     Connection->SetCommunity(Config->community);
+    Config->ForgetAbsent();
     Config->Save();
     PageControl1->setCurrentWidget(TabSheetWaiting);
     Taskbar->SetTip(WaitingTip());

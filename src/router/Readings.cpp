@@ -17,36 +17,60 @@ int Percent(std::int64_t part, std::int64_t total) {
     return static_cast<int>(part * 100 / total);
 }
 
-TReadings ComputeReadings(const TCiscoConfig& config, int selected) {
-    TReadings readings;
-    readings.cpu = static_cast<double>(config.cpu->value);
+namespace {
 
+// Percent in use over the pools whose objects the router has; none when
+// it has none of them.
+std::optional<int> Memory(const TCiscoConfig& config) {
     // Pools of 2 to 4 GiB overflow 32-bit sums: add in 64 bits.
     std::int64_t sumUsed = 0;
     std::int64_t sumTotal = 0;
+    bool any = false;
     for (int p = 0; p < config.poolCount; ++p) {
         const TCiscoPool& pool = config.pools[static_cast<std::size_t>(p)];
+        if (pool.poolUsed->absent || pool.poolFree->absent) continue;
         const std::int64_t used = Unsigned(pool.poolUsed);
         sumUsed += used;
         sumTotal += used + Unsigned(pool.poolFree);
+        any = true;
     }
-    readings.memory = Percent(sumUsed, sumTotal);
+    if (!any) return std::nullopt;
+    return Percent(sumUsed, sumTotal);
+}
 
+// The traffic the unicast and non-unicast counters add up to; a counter
+// the router lacks counts nothing, and with both lacking there is none.
+std::optional<TTraffic> Traffic(const TSnmpValue* unicast, const TSnmpValue* nonUnicast) {
+    std::optional<TTraffic> traffic;
+    for (const TSnmpValue* counter : {unicast, nonUnicast}) {
+        if (counter->absent) continue;
+        if (!traffic) traffic.emplace();
+        // Two unsigned 32-bit counters, summed without wrapping.
+        traffic->total += Unsigned(counter);
+        traffic->pps += counter->Rate(kRateWindow);
+    }
+    return traffic;
+}
+
+}  // namespace
+
+TReadings ComputeReadings(const TCiscoConfig& config, int selected) {
+    TReadings readings;
+    readings.cpu =
+        config.cpu->absent ? std::nullopt : std::optional(static_cast<double>(config.cpu->value));
+    readings.memory = Memory(config);
     if (selected < 0 || selected >= config.interfaceCount) return readings;
     const TCiscoInterface& it = config.interfaces[static_cast<std::size_t>(selected)];
     readings.interfaceSelected = true;
-    // The totals: two unsigned 32-bit counters each, summed without wrapping.
-    readings.inTotal = std::uint64_t{Unsigned(it.inUcast)} + Unsigned(it.inNUcast);
-    readings.outTotal = std::uint64_t{Unsigned(it.outUcast)} + Unsigned(it.outNUcast);
-    readings.ppsIn = it.inUcast->Rate(kRateWindow) + it.inNUcast->Rate(kRateWindow);
-    readings.ppsOut = it.outUcast->Rate(kRateWindow) + it.outNUcast->Rate(kRateWindow);
+    readings.in = Traffic(it.inUcast, it.inNUcast);
+    readings.out = Traffic(it.outUcast, it.outNUcast);
     return readings;
 }
 
 std::string InterfaceEntry(const TCiscoConfig& config, int i) {
-    const std::string& name = config.interfaces[static_cast<std::size_t>(i)].descr->valueText;
-    if (!name.empty()) return name;
+    const TSnmpValue& descr = *config.interfaces[static_cast<std::size_t>(i)].descr;
     // A router numbers its interfaces from 1, so instance 0, and any it does
-    // not have, is answered with an error and filed as an empty name.
+    // not have, is answered with noSuchName.
+    if (!descr.absent && !descr.valueText.empty()) return descr.valueText;
     return "if" + std::to_string(i) + " (none)";
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class TCiscoConfig;
@@ -11,17 +12,23 @@ class TCiscoConfig;
 // part × 100 ÷ total, truncated toward zero; 0 when total is not positive.
 int Percent(std::int64_t part, std::int64_t total);
 
+// One direction of an interface's traffic.
+struct TTraffic {
+    std::uint64_t total = 0;  // unicast and non-unicast packets since the counters started
+    double pps = 0;           // packets a second over the last ten seconds
+};
+
+// Each reading is none where the router lacks the objects it comes from
+// (it answered noSuchName): not available, which is not 0.
 struct TReadings {
     // The router's CPU load as it sent it: a signed number, so a negative
     // one shows as the gauge's 0.
-    double cpu = 0;
-    int memory = 0;  // percent in use over all pools
-    // The rest only when an interface of the list is selected.
+    std::optional<double> cpu = 0.0;
+    std::optional<int> memory = 0;  // percent in use over the pools the router has
+    // The traffic only when an interface of the list is selected.
     bool interfaceSelected = false;
-    std::uint64_t inTotal = 0;  // unicast and non-unicast packets since the counters started
-    std::uint64_t outTotal = 0;
-    double ppsIn = 0;  // packets a second over the last ten seconds
-    double ppsOut = 0;
+    std::optional<TTraffic> in;
+    std::optional<TTraffic> out;
 };
 
 // The readings for interface `selected` of the list (none when it is not

@@ -16,13 +16,13 @@ TCiscoConfig::TCiscoConfig() {
     cpu = AddVariable(mib::kCpu, false, true);
     poolCount = kMaxPools;
     for (int p = 0; p < poolCount; ++p) {
-        // Pool instances start at 1. The free bytes are asked for once: the
-        // memory gauge adds the latest used value to that first free value.
+        // Pool instances start at 1. The free bytes are asked for with the
+        // used ones every tick, so that the two are of the same moment.
         std::string instance = std::to_string(p + 1);
         TCiscoPool& pool = pools[static_cast<std::size_t>(p)];
         pool.poolName = AddVariable(mib::kPoolName + instance, true, true);
         pool.poolUsed = AddVariable(mib::kPoolUsed + instance, false, true);
-        pool.poolFree = AddVariable(mib::kPoolFree + instance, true, true);
+        pool.poolFree = AddVariable(mib::kPoolFree + instance, false, true);
     }
     for (int i = 0; i < kDefaultInterfaces; ++i) AddInterface(i);
     hostname = "192.168.0.1";
@@ -49,26 +49,55 @@ bool TCiscoConfig::AddInterface(int i) {
     entry.outUcast = AddVariable(mib::kIfOutUcast + instance, false, false);
     entry.outNUcast = AddVariable(mib::kIfOutNUcast + instance, false, false);
     entry.descr->valueText = "if" + instance;  // shown until the router names it
+    for (TSnmpValue* counter : {entry.inUcast, entry.inNUcast, entry.outUcast, entry.outNUcast})
+        counter->counter = true;
     ++interfaceCount;
     return true;
 }
 
+void TCiscoConfig::RequestTick(std::int64_t now, int selected,
+                               const std::function<void(const std::string&)>& send) {
+    auto ask = [&](TSnmpValue& v) {
+        if (!v.DueAt(now)) return;
+        v.lastAsked = now;
+        send(v.oid);
+    };
+    for (const auto& v : variables) {
+        if (v->active && !(v->once && v->answered)) ask(*v);
+    }
+    // The selected interface's counters whatever their flags say.
+    if (selected < 0 || selected >= interfaceCount) return;
+    const TCiscoInterface& it = interfaces[static_cast<std::size_t>(selected)];
+    for (TSnmpValue* counter : {it.inUcast, it.inNUcast, it.outUcast, it.outNUcast}) ask(*counter);
+}
+
 bool TCiscoConfig::FileReply(const TSnmpValue& reply, std::int64_t now) {
-    // A reply that filled no OID matches nothing, not the variables with none.
-    if (reply.oid.empty()) return false;
+    // A reply that filled no OID matches nothing, not the variables with
+    // none. An error other than noSuchName (genErr, tooBig) passes: the
+    // variable keeps its last value and is asked again.
+    if (reply.oid.empty() || !(reply.answered || reply.errorStatus == kNoSuchName)) return false;
     bool matched = false;
     // Every entry with this OID takes the value: the match runs through the
     // whole table.
     for (const auto& v : variables) {
         if (v->oid != reply.oid) continue;
+        matched = true;
+        if (!reply.answered) {
+            v->MarkAbsent();
+            continue;
+        }
         v->valueText = reply.valueText;
         v->value = reply.value;
         v->answered = true;
         v->fresh = true;
+        v->absent = false;
         v->AddSample(now, reply.value);
-        matched = true;
     }
     return matched;
+}
+
+void TCiscoConfig::ForgetAbsent() {
+    for (const auto& v : variables) v->absent = false;
 }
 
 void TCiscoConfig::ClearFresh() {

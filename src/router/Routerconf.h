@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,10 +41,21 @@ public:
     // their instance. Returns false, building nothing, when the tables are full.
     bool AddInterface(int i);
 
+    // Calls `send` with the OID of every variable a request tick asks for
+    // at `now` (whole seconds), in table order, then the four counters of
+    // interface `selected` (none when it is not one of the list's): what
+    // is not answered yet or changes, and what the router lacks once a
+    // TSnmpValue::kAbsentRetry.
+    void RequestTick(std::int64_t now, int selected,
+                     const std::function<void(const std::string&)>& send);
+
     // Files a reply received at `now` (whole seconds) into every variable
     // whose OID is the reply's, byte for byte: its value and text, answered,
-    // fresh, and a sample. Returns whether any variable matched.
+    // fresh, and a sample. A noSuchName marks those variables absent; any
+    // other error files nothing. Returns whether any variable matched.
     bool FileReply(const TSnmpValue& reply, std::int64_t now);
+    // Another router, or the same one anew: what it lacked is asked at once.
+    void ForgetAbsent();
     // Ends a poll tick: no variable is fresh any more.
     void ClearFresh();
 

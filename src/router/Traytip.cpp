@@ -27,13 +27,12 @@ std::string Fit(std::string tip) { return std::string(CutText(tip, kTipLimit)); 
 }  // namespace
 
 std::string ReadingsTip(const TReadings& readings, std::string_view entry) {
+    // A figure the router cannot give is left out.
     std::string figures;
-    if (readings.interfaceSelected) {
-        figures += std::string(kDot) + "in " + Packets(readings.ppsIn);
-        figures += std::string(kDot) + "out " + Packets(readings.ppsOut);
-    }
-    figures += std::string(kDot) + "CPU " + Percentage(readings.cpu);
-    figures += std::string(kDot) + "mem " + Percentage(readings.memory);
+    if (readings.in) figures += std::string(kDot) + "in " + Packets(readings.in->pps);
+    if (readings.out) figures += std::string(kDot) + "out " + Packets(readings.out->pps);
+    if (readings.cpu) figures += std::string(kDot) + "CPU " + Percentage(*readings.cpu);
+    if (readings.memory) figures += std::string(kDot) + "mem " + Percentage(*readings.memory);
 
     std::string tip(kName);
     if (readings.interfaceSelected && !entry.empty()) {

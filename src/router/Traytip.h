@@ -14,7 +14,8 @@ inline constexpr std::size_t kTipLimit = 127;
 // "Ventrel · FastEthernet0/1 · in 260 pps · out 348 pps · CPU 7% · mem 68%",
 // each figure as its gauge shows it. `entry` is the selected entry of the
 // interface list; it is shortened, never the figures, when the tip would
-// not fit. Without a selected interface the tip has no packet figures.
+// not fit. Without a selected interface the tip has no packet figures, and
+// a figure the router cannot give is left out.
 std::string ReadingsTip(const TReadings& readings, std::string_view entry);
 
 // "Ventrel · waiting for the router".

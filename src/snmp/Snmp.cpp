@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 void CopyText(std::string& out, std::string_view text) {
     out.assign(text.substr(0, std::min(text.size(), kMaxText)));
@@ -28,22 +29,38 @@ std::uint32_t Pattern(const TSnmpSample& sample) {
     return static_cast<std::uint32_t>(sample.value);
 }
 
+// The counter's pace before the newest sample, per second: from the newest
+// pair of the older samples (since the last restart) whose times differ.
+// None when there is no such pair.
+std::optional<double> PaceBefore(const TSnmpValue& v) {
+    const int older =
+        v.sinceRestart > 0 ? std::min(v.sinceRestart, v.sampleCount - 1) : v.sampleCount - 1;
+    const TSnmpSample& before = v.samples[1];
+    for (int i = 2; i <= older; ++i) {
+        const TSnmpSample& earlier = v.samples[static_cast<std::size_t>(i)];
+        const std::int64_t seconds = before.time - earlier.time;
+        if (seconds > 0)
+            return static_cast<double>(Pattern(before) - Pattern(earlier)) /
+                   static_cast<double>(seconds);
+    }
+    return std::nullopt;
+}
+
 // True when the newest sample lies across a restart of the counter from
-// the one before. Without an earlier sample to give the pace, the drop is
-// taken as a wrap.
+// the one before. A drop with no pace to judge it by is taken as a restart:
+// read as a wrap, it could raise a gauge's maximum for good, while as a
+// restart it costs one tick without a rate.
 bool NewestAfterRestart(const TSnmpValue& v) {
-    if (v.sampleCount < 3) return false;
+    if (!v.counter || v.sampleCount < 2) return false;
     const TSnmpSample& now = v.samples[0];
     const TSnmpSample& before = v.samples[1];
-    const TSnmpSample& earlier = v.samples[2];
     if (Pattern(now) >= Pattern(before)) return false;
-    const std::int64_t seconds = now.time - before.time;
-    const std::int64_t paceSeconds = before.time - earlier.time;
-    if (seconds <= 0 || paceSeconds <= 0) return false;
-    const double pace =
-        static_cast<double>(Pattern(before) - Pattern(earlier)) / static_cast<double>(paceSeconds);
+    const std::optional<double> pace = PaceBefore(v);
+    if (!pace) return true;
+    // Replies that shared a tick still count as a second apart.
+    const std::int64_t seconds = std::max<std::int64_t>(now.time - before.time, 1);
     const double wrapped = static_cast<double>(Pattern(now) - Pattern(before));
-    return wrapped > kWrapPaceFactor * (pace + 1) * static_cast<double>(seconds);
+    return wrapped > kWrapPaceFactor * (*pace + 1) * static_cast<double>(seconds);
 }
 
 }  // namespace
@@ -61,6 +78,16 @@ void TSnmpValue::AddSample(std::int64_t time, std::int32_t sampleValue) {
         ++sinceRestart;
         if (sinceRestart >= kSampleCapacity) sinceRestart = 0;  // the restart left the history
     }
+}
+
+bool TSnmpValue::DueAt(std::int64_t now) const {
+    // A clock set back counts as time gone by.
+    return !absent || now - lastAsked >= kAbsentRetry || now < lastAsked;
+}
+
+void TSnmpValue::MarkAbsent() {
+    absent = true;
+    fresh = true;
 }
 
 double TSnmpValue::Rate(int window) const {
@@ -98,16 +125,28 @@ const TAsn1Sequence* ListOf(const TAsn1Base* node, int count) {
     return list->Count() == count ? list : nullptr;
 }
 
-// The variable binding of a one-binding SNMP message, or none:
-//   SEQUENCE { version, community, PDU { id, status, index, { { oid, value } } } }
-const TAsn1Sequence* SingleBinding(const TAsn1Base* root) {
-    if (!IsKind(root, "sequence")) return nullptr;
+// The parts of a one-binding SNMP message that a reply is read from:
+//   SEQUENCE { version, community, PDU { id, status, index, { { name, value } } } }
+// All of them, or none when the message has another shape.
+struct TBindingParts {
+    const TAsn1Integer* status = nullptr;
+    const TAsn1Object* name = nullptr;
+    const TAsn1Base* value = nullptr;
+};
+
+TBindingParts SingleBinding(const TAsn1Base* root) {
+    if (!IsKind(root, "sequence")) return {};
     const TAsn1Sequence* message = ListOf(root, 3);
     const TAsn1Sequence* pdu = message ? ListOf(message->Child(2), 4) : nullptr;
     const TAsn1Sequence* bindings = pdu ? ListOf(pdu->Child(3), 1) : nullptr;
     const TAsn1Sequence* binding = bindings ? ListOf(bindings->Child(0), 2) : nullptr;
-    if (binding == nullptr || !IsKind(binding->Child(0), "object")) return nullptr;
-    return binding;
+    if (binding == nullptr) return {};
+    const TAsn1Base* status = pdu->Child(1);
+    const TAsn1Base* name = binding->Child(0);
+    // An error-status that is no INTEGER makes no message we can read.
+    if (!IsKind(status, "integer") || !IsKind(name, "object")) return {};
+    return {static_cast<const TAsn1Integer*>(status), static_cast<const TAsn1Object*>(name),
+            binding->Child(1)};
 }
 
 }  // namespace
@@ -128,11 +167,13 @@ std::optional<std::int32_t> ResponseRequestId(const TAsn1Base* root) {
 
 void TSnmpValue::SetFromReply(std::unique_ptr<TAsn1Base> tree) {
     reply = std::move(tree);
-    const TAsn1Sequence* binding = SingleBinding(reply.get());
-    if (binding == nullptr) return;
+    const TBindingParts parts = SingleBinding(reply.get());
+    if (parts.status == nullptr || parts.name == nullptr) return;
 
-    CopyText(oid, static_cast<const TAsn1Object&>(*binding->Child(0)).oid);
-    const TAsn1Base* node = binding->Child(1);
+    CopyText(oid, parts.name->oid);
+    errorStatus = parts.status->value;
+    if (errorStatus != kNoError) return;
+    const TAsn1Base* node = parts.value;
     if (IsKind(node, "integer")) {
         value = static_cast<const TAsn1Integer&>(*node).value;
         valueText = std::to_string(value);

@@ -32,9 +32,9 @@ public:
     explicit TSnmpValue(std::string_view oidText = {}, bool isOnce = false, bool isActive = true);
 
     // Records (time, value) as the newest sample; the oldest of ten is lost.
-    // A drop far beyond the pace the counter kept before is a restart, not a
-    // wrap; it is judged here, once, while the samples that give the pace
-    // are still in the history.
+    // For a counter, a drop is judged here, once, while the samples that
+    // give its pace are still in the history: a wrap at about that pace, or
+    // a restart; a drop with no pace to judge it by is a restart.
     void AddSample(std::int64_t time, std::int32_t sampleValue);
 
     // Value per second between the newest sample and the oldest one at most
@@ -45,8 +45,21 @@ public:
     double Rate(int window) const;
 
     // Takes the decoded reply (or none) and, when it is a response with one
-    // variable binding, fills oid, value, valueText, answered and fresh.
+    // variable binding, fills oid and errorStatus; when the agent reported
+    // no error, value, valueText, answered and fresh as well. An error
+    // reply answers nothing: it carries the request's NULL, not a value.
     void SetFromReply(std::unique_ptr<TAsn1Base> tree);
+
+    // Whether the request loop asks for this variable at `now` (seconds): an
+    // object the router lacks only once a kAbsentRetry.
+    bool DueAt(std::int64_t now) const;
+    // The router answered that it has no such object.
+    void MarkAbsent();
+
+    // How often an object the router does not have is asked for again: a
+    // module may be added later, and absent objects must not cost a
+    // request every second.
+    static constexpr std::int64_t kAbsentRetry = 60;
 
     std::unique_ptr<TAsn1Base> reply;
     std::array<TSnmpSample, kSampleCapacity> samples{};  // index 0 is the newest
@@ -61,7 +74,21 @@ public:
     bool answered = false;  // a value has been stored at least once
     bool fresh = false;     // a value was stored during the current poll tick
     bool active = true;     // the general request loop asks for this variable
+    // A counter that only rises, and wraps at 2^32: a drop is a wrap or a
+    // restart (AddSample). Gauges go down as they please.
+    bool counter = false;
+    // The router answered noSuchName and has not answered a value since.
+    bool absent = false;
+    std::int64_t lastAsked = 0;  // when the request loop last asked, in seconds
+    // Of a reply: the agent's error-status, 0 when it sent a value.
+    int errorStatus = 0;
 };
+
+// Error-status values of RFC 1157.
+inline constexpr int kNoError = 0;
+inline constexpr int kTooBig = 1;
+inline constexpr int kNoSuchName = 2;
+inline constexpr int kGenErr = 5;
 
 // Copies `text` into `out`, cut at kMaxText bytes.
 void CopyText(std::string& out, std::string_view text);
@@ -75,33 +102,43 @@ std::optional<std::int32_t> ResponseRequestId(const TAsn1Base* root);
 
 using TSnmpClock = std::chrono::steady_clock;
 
-// The request-ids a connection sent in the last kReplyWindow. Ids run on one
-// by one, so the ring is indexed by the id itself; it has room for the ids
-// of that window at up to 100 requests a second (the monitor sends at most
-// 61). An id that fell out early only loses its late reply.
+// The requests a connection sent in the last kReplyWindow and that were not
+// answered yet, each with the OID it asked for. Ids run on one by one, so
+// the ring is indexed by the id itself; it has room for the ids of that
+// window at up to 100 requests a second. An id that fell out early only
+// loses its late reply.
 class TRecentRequests {
 public:
     static constexpr std::chrono::seconds kReplyWindow{10};
 
-    void Remember(std::int32_t id, TSnmpClock::time_point sent);
-    // True when `id` was sent at most kReplyWindow before `now`.
-    bool Contains(std::int32_t id, TSnmpClock::time_point now) const;
+    void Remember(std::int32_t id, TSnmpClock::time_point sent, std::string_view oid);
+    // The OID request `id` asked for, when it was sent at most kReplyWindow
+    // before `now` and is still unanswered; else none.
+    std::optional<std::string_view> Asked(std::int32_t id, TSnmpClock::time_point now) const;
+    // Request `id` has had its answer: a second one is not taken.
+    void UseUp(std::int32_t id);
 
 private:
     struct TSent {
         TSnmpClock::time_point time;
         std::int32_t id = 0;
-        bool used = false;
+        bool open = false;
+        std::string oid;
     };
     static constexpr std::size_t kSize = 1024;
+    TSent& Slot(std::int32_t id) { return sent_[static_cast<std::uint32_t>(id) % kSize]; }
+    const TSent& Slot(std::int32_t id) const {
+        return sent_[static_cast<std::uint32_t>(id) % kSize];
+    }
     std::array<TSent, kSize> sent_{};
 };
 
 // What the connection makes of one received datagram: a value filled from it
-// when it is a GetResponse to a request in `sent`; otherwise an empty value
-// (no OID, matching no variable) and the datagram is forgotten.
-std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram,
-                                      const TRecentRequests& sent, TSnmpClock::time_point now);
+// when it is a GetResponse to an open request in `sent` that binds the OID
+// that request asked for, and that request is then used up; otherwise an
+// empty value (no OID, matching no variable) and the datagram is forgotten.
+std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram, TRecentRequests& sent,
+                                      TSnmpClock::time_point now);
 
 // An address text taken apart, with all that can be known without asking a
 // name server: a literal address, or a host name still to be looked up.
@@ -169,11 +206,12 @@ public:
     // blocks.
     int Poll(std::unique_ptr<TSnmpValue>& value);
     // Reads one datagram: 1 and a new value, or 0 when none could be read.
-    // Only a GetResponse to a request this connection sent within the last
-    // ten seconds fills the value; the value of anything else (another PDU,
-    // an unknown or old id, a datagram too large for the buffer, not SNMP
-    // at all, Windows' report of an unreachable port in a datagram's place)
-    // has no OID and matches no variable. The sender's address is
+    // Only the first GetResponse to a request this connection sent within
+    // the last ten seconds, binding the OID that request asked for, fills
+    // the value; the value of anything else (another PDU, an unknown, old
+    // or answered id, another OID, a datagram too large for the buffer, not
+    // SNMP at all, Windows' report of an unreachable port in a datagram's
+    // place) has no OID and matches no variable. The sender's address is
     // not looked at: routers may answer from another of their addresses.
     int Receive(std::unique_ptr<TSnmpValue>& value);
 
@@ -186,6 +224,8 @@ public:
     TSocketHandle socket = kNoSocket;
     std::string host;
     std::string community;
+    // Starts at a number nobody can guess, so that a stranger who sees none
+    // of the traffic cannot forge an answer; then runs on one by one.
     std::int32_t nextRequestId = 0;
     // What the last resolution of `host` came to: 0, kResolveEmpty,
     // kResolveNotFound, or kResolvePending while a lookup runs.

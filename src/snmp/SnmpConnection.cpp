@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "snmp/Snmp.h"
@@ -57,12 +58,20 @@ int ReadPort(std::string_view portText, int defaultPort) {
     return port <= 0 || port > kMaxPort ? defaultPort : port;
 }
 
+// A first request-id from the system's random source, below 2^31 (see
+// SendGet for why ids stay positive).
+std::int32_t UnguessableRequestId() {
+    std::random_device source;
+    return static_cast<std::int32_t>(source() & 0x7FFFFFFFu);
+}
+
 }  // namespace
 
 TSnmpConnection::TSnmpConnection(std::string_view hostText, std::string_view communityText)
     // Made with texts of the full length, so that re-aiming the request for
     // shorter ones later never needs to grow them.
-    : request_(std::string(kMaxText, ' '), 0, std::string(kMaxText, '1')) {
+    : nextRequestId(UnguessableRequestId()),
+      request_(std::string(kMaxText, ' '), 0, std::string(kMaxText, '1')) {
     host.reserve(kMaxText);
     community.reserve(kMaxText);
     CopyText(host, hostText);
@@ -187,7 +196,7 @@ void TSnmpConnection::SendGet(std::string_view oidText) {
     // read without its sign, and no longer match.
     nextRequestId = id == std::numeric_limits<std::int32_t>::max() ? 0 : id + 1;
     if (size == 0) return;
-    sent_.Remember(id, Clock());
+    sent_.Remember(id, Clock(), request_.oid());
     UdpSendTo(socket, socketFamily_, {address, static_cast<std::uint16_t>(port)},
               std::span(buffer_).first(size));
 }
@@ -212,21 +221,38 @@ int TSnmpConnection::Receive(std::unique_ptr<TSnmpValue>& value) {
     return 1;
 }
 
-void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent) {
-    sent_[static_cast<std::uint32_t>(id) % kSize] = {sent, id, true};
+void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent, std::string_view oid) {
+    TSent& slot = Slot(id);
+    slot.time = sent;
+    slot.id = id;
+    slot.open = true;
+    slot.oid.assign(oid);  // the slot's text keeps its room from one request to the next
 }
 
-bool TRecentRequests::Contains(std::int32_t id, TSnmpClock::time_point now) const {
-    const TSent& entry = sent_[static_cast<std::uint32_t>(id) % kSize];
-    return entry.used && entry.id == id && now - entry.time <= kReplyWindow;
+std::optional<std::string_view> TRecentRequests::Asked(std::int32_t id,
+                                                       TSnmpClock::time_point now) const {
+    const TSent& slot = Slot(id);
+    if (!slot.open || slot.id != id || now - slot.time > kReplyWindow) return std::nullopt;
+    return slot.oid;
 }
 
-std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram,
-                                      const TRecentRequests& sent, TSnmpClock::time_point now) {
+void TRecentRequests::UseUp(std::int32_t id) {
+    TSent& slot = Slot(id);
+    if (slot.id == id) slot.open = false;
+}
+
+std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram, TRecentRequests& sent,
+                                      TSnmpClock::time_point now) {
     auto reply = std::make_unique<TSnmpValue>(std::string_view{}, false, true);
     if (datagram.empty()) return reply;
     TAsn1Decoded decoded = Gulp(datagram);
-    std::optional<std::int32_t> id = ResponseRequestId(decoded.node.get());
-    if (id && sent.Contains(*id, now)) reply->SetFromReply(std::move(decoded.node));
+    const std::optional<std::int32_t> id = ResponseRequestId(decoded.node.get());
+    const std::optional<std::string_view> asked = id ? sent.Asked(*id, now) : std::nullopt;
+    if (!asked) return reply;
+    reply->SetFromReply(std::move(decoded.node));
+    // The right id with another OID is no answer to that request: an agent
+    // that mixed its replies up, or a forger who guessed the id.
+    if (reply->oid != *asked) return std::make_unique<TSnmpValue>(std::string_view{}, false, true);
+    sent.UseUp(*id);
     return reply;
 }

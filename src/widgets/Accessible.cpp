@@ -10,7 +10,8 @@
 namespace {
 
 // A bar reads as the figure it stands for: while it glides, the value it
-// is heading to, which is the reading, rather than one on the way.
+// is heading to, which is the reading, rather than one on the way; and
+// "not available" where the reading cannot be had.
 class TAccessibleGaugeBar : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit TAccessibleGaugeBar(TGaugeBar* bar)
@@ -19,12 +20,12 @@ public:
     QString text(QAccessible::Text t) const override {
         switch (t) {
             case QAccessible::Value:
-                return Bar().TargetText();
+                return Figure();
             case QAccessible::Description: {
                 // The value interface carries numbers only: the text, with
                 // its unit, reaches the reader as the description.
                 const QString own = QAccessibleWidget::text(t);
-                return own.isEmpty() ? Bar().TargetText() : own;
+                return own.isEmpty() ? Figure() : own;
             }
             default:
                 return QAccessibleWidget::text(t);
@@ -50,6 +51,9 @@ public:
 
 private:
     const TGaugeBar& Bar() const { return *static_cast<const TGaugeBar*>(widget()); }
+    QString Figure() const {
+        return Bar().Available() ? Bar().TargetText() : QStringLiteral("not available");
+    }
 };
 
 class TAccessibleMarkupLabel : public QAccessibleWidget {

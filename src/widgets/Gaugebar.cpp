@@ -36,6 +36,8 @@ void DrawBox(QPainter& painter, const QRect& box, const QColor& border, const QB
 
 }  // namespace
 
+const QString TGaugeBar::kNotAvailableText = QStringLiteral("n/a");
+
 TGaugeBar::TGaugeBar(QWidget* parent) : QWidget(parent), FClock(SteadyMs) {
     resize(150, 17);
     FAnimationTimer.setSingleShot(true);
@@ -52,9 +54,25 @@ double TGaugeBar::Clamp(double value) const {
 
 void TGaugeBar::SetPosition(double value) {
     const double before = FTargetValue;
+    const bool wasAvailable = FAvailable;
+    FAvailable = true;
     MoveTo(Clamp(value));
+    if (!wasAvailable) Refresh();  // "n/a" gives way even when the value is the minimum
     // Told once the bar holds the new value, for a listener that reads it.
-    if (FTargetValue != before) NotifyGaugeValue(*this);
+    if (FTargetValue != before || !wasAvailable) NotifyGaugeValue(*this);
+}
+
+void TGaugeBar::SetNotAvailable() {
+    if (!FAvailable) return;
+    FAvailable = false;
+    FAnimationTimer.stop();
+    FGlidePending = false;
+    const double before = FDisplayedValue;
+    FTargetValue = FMinimum;
+    FDisplayedValue = FMinimum;
+    if (FDisplayedValue != before) emit OnPositionChanged(FDisplayedValue);
+    Refresh();
+    NotifyGaugeValue(*this);
 }
 
 void TGaugeBar::MoveTo(double target) {
@@ -90,14 +108,19 @@ void TGaugeBar::SetMaximum(double value) {
     FMaximum = value;
     // Only a lower maximum moves the value; a raised one leaves an earlier
     // clamp in place. A target below the new maximum is kept.
-    if (FTargetValue > value || FDisplayedValue > value) SetPosition(std::min(FTargetValue, value));
+    if (FAvailable && (FTargetValue > value || FDisplayedValue > value))
+        SetPosition(std::min(FTargetValue, value));
     Refresh();
 }
 
 void TGaugeBar::SetMinimum(double value) {
     if (value == FMinimum || std::isnan(value)) return;
     FMinimum = value;
-    if (FTargetValue < value || FDisplayedValue < value) SetPosition(std::max(FTargetValue, value));
+    if (!FAvailable) {
+        FTargetValue = FDisplayedValue = value;
+    } else if (FTargetValue < value || FDisplayedValue < value) {
+        SetPosition(std::max(FTargetValue, value));
+    }
     Refresh();
 }
 
@@ -251,10 +274,12 @@ bool TGaugeBar::PictureDiffersAt(double value) {
 }
 
 QString TGaugeBar::ValueText() const {
+    if (!FAvailable) return kNotAvailableText;
     return FormatGaugeValue(FAppearance.ValueFormat, TextNumber(FDisplayedValue));
 }
 
 QString TGaugeBar::TargetText() const {
+    if (!FAvailable) return kNotAvailableText;
     return FormatGaugeValue(FAppearance.ValueFormat, TextNumber(FTargetValue));
 }
 
@@ -276,11 +301,9 @@ const TGaugeValueFormat& TGaugeBar::Format() {
 }
 
 bool TGaugeBar::TextChanged() {
-    if (!FAppearance.ValueVisible) {
+    if (!FAppearance.ValueVisible || !FAvailable) {
         FTextKnown = false;
-        if (FText.isEmpty()) return false;
-        FText.clear();
-        return true;
+        return ShowText(FAppearance.ValueVisible ? kNotAvailableText : QString());
     }
     const TGaugeValueFormat& format = Format();
     const double number = TextNumber(FDisplayedValue);
@@ -289,7 +312,10 @@ bool TGaugeBar::TextChanged() {
     if (FTextKnown && key && FTextKey && *key == *FTextKey) return false;
     FTextKey = key;
     FTextKnown = true;
-    QString text = format.Text(number);
+    return ShowText(format.Text(number));
+}
+
+bool TGaugeBar::ShowText(QString text) {
     if (text == FText) return false;
     FText = std::move(text);
     FStaticText.setText(FText);
@@ -297,13 +323,15 @@ bool TGaugeBar::TextChanged() {
     return true;
 }
 
+int TGaugeBar::ShownFillWidth() const { return FAvailable ? FillWidthAt(FDisplayedValue) : 0; }
+
 bool TGaugeBar::Refresh() {
     // Nobody sees it: the picture is worked out when it shows again.
     if (!isVisible()) {
         FShownFill = -1;
         return false;
     }
-    const int fill = FillWidthAt(FDisplayedValue);
+    const int fill = ShownFillWidth();
     const bool text = TextChanged();
     if (fill == FShownFill && !text) return false;
     FShownFill = fill;
@@ -357,7 +385,7 @@ void TGaugeBar::paintEvent(QPaintEvent* /*event*/) {
             FAppearance.Rounding);
 
     const QRect inner = rect().adjusted(1, 1, -1, -1);
-    const int fillWidth = FillWidthAt(FDisplayedValue);
+    const int fillWidth = ShownFillWidth();
     FShownFill = fillWidth;
     if (fillWidth > 0) {
         const QRect fill(inner.topLeft(), QSize(fillWidth, inner.height()));

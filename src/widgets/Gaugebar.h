@@ -47,8 +47,15 @@ public:
     void SetMaximum(double value);
     double Position() const { return FDisplayedValue; }
     // While the bar is not visible there is no glide: the value is set at
-    // once, and a glide under way arrives when the bar is hidden.
+    // once, and a glide under way arrives when the bar is hidden. A bar that
+    // was not available is again, from its minimum.
     void SetPosition(double value);
+    // The reading the bar stands for cannot be had: no fill, the text
+    // kNotAvailableText, and "not available" to a screen reader, until the
+    // next SetPosition. Not the same as a reading of 0.
+    void SetNotAvailable();
+    bool Available() const { return FAvailable; }
+    static const QString kNotAvailableText;
     double TargetValue() const { return FTargetValue; }
     double DisplayedValue() const { return FDisplayedValue; }
     double Step() const { return FStep; }
@@ -101,6 +108,8 @@ private:
     int FillWidthAt(double value) const;
     const TGaugeValueFormat& Format();
     bool TextChanged();
+    bool ShowText(QString text);
+    int ShownFillWidth() const;
     bool Refresh();
     bool PictureDiffersAt(double value);
     QRect ValueRect(const QRect& inner, int fillWidth, int textWidth) const;
@@ -113,6 +122,7 @@ private:
     bool FProgressAnimation = true;
     bool FGlowAnimation = true;
     bool FGlidePending = false;
+    bool FAvailable = true;
     TGaugeAppearance FAppearance;
 
     // The glide keeps a grid of 10-ms ticks: the timer, armed at FArmedAt,

@@ -46,7 +46,8 @@ TEST(FirstStart, DefaultsOnDiskAndTheFirstTickOnTheWire) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const TFakeRequest& request = router.requests[i];
         EXPECT_EQ(request.oid, expected[i]) << i;
-        EXPECT_EQ(request.requestId, static_cast<std::int32_t>(i)) << i;
+        EXPECT_EQ(request.requestId, router.requests[0].requestId + static_cast<std::int32_t>(i))
+            << "one by one from where the link started, " << i;
         EXPECT_EQ(request.community, "kelpie") << i;
         EXPECT_EQ(request.sourcePort, 65535) << i;
     }

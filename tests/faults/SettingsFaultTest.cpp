@@ -117,15 +117,21 @@ TEST_P(DamagedSettings, TheProgramPollsWithItsDefaultsAndLeavesTheDiskAsItWas) {
 
     TFakeRouter router("192.168.0.1", 161);
     router.SetInteger(mib::kCpu, 17);
+    for (const char* column : {mib::kPoolUsed, mib::kPoolFree}) {
+        for (int pool : {1, 2}) router.SetInteger(mib::Cell(column, pool), 1000);
+    }
+    for (const char* column :
+         {mib::kIfInUcast, mib::kIfInNUcast, mib::kIfOutUcast, mib::kIfOutNUcast})
+        router.SetInteger(mib::Cell(column, 6), 5, kTagCounter);
     TChild ventrel;
     ASSERT_TRUE(ventrel.Start(
         command, {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + config.path().toStdString()}));
-    // Two ticks: the first asks for 21 values, the next for 7.
-    for (int waited = 0; router.requests.size() < 28 && waited < 60; ++waited) router.Serve(100);
+    // Two ticks: the first asks for 21 values, the next for 9.
+    for (int waited = 0; router.requests.size() < 30 && waited < 60; ++waited) router.Serve(100);
     EXPECT_EQ(ventrel.Wait(0ms), -1) << "the program ended";
     ventrel.Stop();
 
-    ASSERT_GE(router.requests.size(), 28u) << "the program stopped polling";
+    ASSERT_GE(router.requests.size(), 30u) << "the program stopped polling";
     for (const TFakeRequest& request : router.requests) EXPECT_EQ(request.community, "kelpie");
     EXPECT_EQ(router.requests.back().oid, mib::Cell(mib::kIfOutNUcast, 6))
         << "the default interface";

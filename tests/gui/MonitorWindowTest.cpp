@@ -42,6 +42,19 @@ const std::string kInNUcast = mib::kIfInNUcast;
 const std::string kOutUcast = mib::kIfOutUcast;
 const std::string kOutNUcast = mib::kIfOutNUcast;
 
+// The router's figures for interface 6 at `second` seconds of a steady
+// pace: 260 packets a second in and 348 out, CPU 7%, memory 68% in use.
+void SetFigures(TFakeRouter& router, std::uint32_t second) {
+    router.SetInteger(kCpu, 7);
+    router.SetInteger(kPoolUsed + "1", 680);
+    router.SetInteger(kPoolFree + "1", 320);
+    router.SetText(kDescr + "6", "FastEthernet0/1");
+    router.SetInteger(kInUcast + "6", 1000 + 250 * second, kTagCounter);
+    router.SetInteger(kInNUcast + "6", 10 * second, kTagCounter);
+    router.SetInteger(kOutUcast + "6", 2000 + 348 * second, kTagCounter);
+    router.SetInteger(kOutNUcast + "6", 0, kTagCounter);
+}
+
 class MonitorWindow : public ::testing::Test, protected TWindowRig {
 protected:
     void SetUp() override {
@@ -53,6 +66,20 @@ protected:
 
     // One request tick, the agent's answers, one poll tick.
     void Tick() { TWindowRig::Tick(router); }
+
+    // Values for what a Cisco router has: the CPU, two pools, interfaces 1
+    // to 9 (not 0) and the counters of interface 6.
+    void AnswerAsACiscoRouter() {
+        router.SetInteger(kCpu, 12);
+        for (std::string p : {"1", "2"}) {
+            router.SetText(kPoolName + p, "pool" + p);
+            router.SetInteger(kPoolUsed + p, 100);
+            router.SetInteger(kPoolFree + p, 300);
+        }
+        for (int i = 1; i < 10; ++i) router.SetText(kDescr + std::to_string(i), "Ethernet");
+        for (const auto& counter : {kInUcast, kInNUcast, kOutUcast, kOutNUcast})
+            router.SetInteger(counter + "6", 5, kTagCounter);
+    }
 
     TFakeRouter router;
 };
@@ -122,40 +149,47 @@ TEST_F(MonitorWindow, GaugesShowWhatTheRouterSays) {
     router.SetInteger(kPoolFree + "1", 1'000'000'000u);
     router.SetInteger(kPoolUsed + "2", 1'000'000'000u);
     router.SetInteger(kPoolFree + "2", 1'000'000'000u);
-    router.SetInteger(kInUcast + "6", 4'294'967'000u, kTagCounter);
-    router.SetInteger(kInNUcast + "6", 1'000u, kTagCounter);
-    router.SetInteger(kOutUcast + "6", 500u, kTagCounter);
-    router.SetInteger(kOutNUcast + "6", 0u, kTagCounter);
+    auto counters = [&](std::uint32_t in, std::uint32_t inN, std::uint32_t out) {
+        router.SetInteger(kInUcast + "6", in, kTagCounter);
+        router.SetInteger(kInNUcast + "6", inN, kTagCounter);
+        router.SetInteger(kOutUcast + "6", out, kTagCounter);
+        router.SetInteger(kOutNUcast + "6", 0u, kTagCounter);
+    };
+    counters(4'294'965'000u, 800u, 480u);
     Open();
     Tick();
     EXPECT_FALSE(Waiting());
     EXPECT_DOUBLE_EQ(window->ProgressBarCpu->TargetValue(), 23);
     EXPECT_DOUBLE_EQ(window->ProgressBarMem->TargetValue(), 66);
     // The totals read the counters as unsigned and do not wrap.
-    EXPECT_EQ(window->LabelPacketsIn->text(), "4294968000");
-    EXPECT_EQ(window->LabelPacketsOut->text(), "500");
+    EXPECT_EQ(window->LabelPacketsIn->text(), "4294965800");
+    EXPECT_EQ(window->LabelPacketsOut->text(), "480");
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 0) << "one sample is no rate";
 
-    // Two seconds later: inUcast wrapped past 2^32 by 1296 + 200 NUcast.
+    // Two seconds later, 1,000 unicast packets a second.
     now += 2;
-    router.SetInteger(kInUcast + "6", 1'000u, kTagCounter);
-    router.SetInteger(kInNUcast + "6", 1'200u, kTagCounter);
-    router.SetInteger(kOutUcast + "6", 520u, kTagCounter);
+    counters(4'294'967'000u, 1'000u, 500u);
     Tick();
-    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 748);  // (1296 + 200) / 2
-    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 748);
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 1100);  // (2000 + 200) / 2
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 1100);
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSOut->Position(), 10);
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSOut->Maximum(), 100);
-    EXPECT_EQ(window->ProgressBarPPSIn->ValueText(), "748 pps");
+    EXPECT_EQ(window->ProgressBarPPSIn->ValueText(), "1100 pps");
+
+    // Two seconds on at about that pace, inUcast wrapped past 2^32 by 1296.
+    now += 2;
+    counters(1'000u, 1'200u, 520u);
+    Tick();
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 924);  // (3296 + 400) / 4
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 1100);
 
     // The router restarts: counters back near zero. The gauge shows 0 and
     // its maximum stays.
     now += 1;
-    router.SetInteger(kInUcast + "6", 5u, kTagCounter);
-    router.SetInteger(kInNUcast + "6", 0u, kTagCounter);
+    counters(5u, 0u, 3u);
     Tick();
     EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Position(), 0);
-    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 748);
+    EXPECT_DOUBLE_EQ(window->ProgressBarPPSIn->Maximum(), 1100);
 
     // The CPU load is a signed number: a negative one is the gauge's 0.
     router.SetInteger(kCpu, 0xFFFFFFFB);
@@ -197,6 +231,7 @@ TEST_F(MonitorWindow, HiddenInTheTrayTheGaugesNeitherGlideNorWait) {
 
 TEST_F(MonitorWindow, RequestsPerTick) {
     Open();
+    const std::int32_t first = window->connection()->nextRequestId;
     window->TimerRequestTimer();
     router.answer = false;
     router.Serve(50);
@@ -211,30 +246,145 @@ TEST_F(MonitorWindow, RequestsPerTick) {
         expected.push_back(counter + "6");
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(router.requests[i].oid, expected[i]) << i;
-        EXPECT_EQ(router.requests[i].requestId, static_cast<std::int32_t>(i));
+        EXPECT_EQ(router.requests[i].requestId, first + static_cast<std::int32_t>(i));
         EXPECT_EQ(router.requests[i].community, "kelpie");
     }
 
-    // Once every name and free value is answered (noSuchName counts as an
-    // answer), a tick asks for seven: cpu, the two used values, four counters.
+    // Once every name is answered, a tick asks for nine: cpu, both pools'
+    // used and free bytes, four counters.
+    AnswerAsACiscoRouter();
     router.answer = true;
-    router.requests.clear();
     Tick();
-    router.requests.clear();
-    window->TimerRequestTimer();
-    router.Serve(50);
-    ASSERT_EQ(router.requests.size(), 7u);
-    EXPECT_EQ(router.requests[0].oid, kCpu);
-    EXPECT_EQ(router.requests[1].oid, kPoolUsed + "1");
-    EXPECT_EQ(router.requests[2].oid, kPoolUsed + "2");
-    EXPECT_EQ(router.requests[6].oid, kOutNUcast + "6");
+    const std::int64_t lastAsked = now;
+    auto asked = [&] {
+        router.requests.clear();
+        window->TimerRequestTimer();
+        router.Serve(50);
+        std::vector<std::string> oids;
+        for (const TFakeRequest& request : router.requests) oids.push_back(request.oid);
+        return oids;
+    };
+    std::vector<std::string> steady = asked();
+    ASSERT_EQ(steady.size(), 9u);
+    EXPECT_EQ(steady[0], kCpu);
+    EXPECT_EQ(steady[1], kPoolUsed + "1");
+    EXPECT_EQ(steady[2], kPoolFree + "1");
+    EXPECT_EQ(steady[8], kOutNUcast + "6");
+
+    // The router has no interface 0 (noSuchName): its name is asked for
+    // again a minute later, not every second.
+    now = lastAsked + 59;
+    EXPECT_EQ(asked().size(), 9u);
+    now = lastAsked + 60;
+    steady = asked();
+    EXPECT_EQ(steady.size(), 10u);
+    EXPECT_EQ(std::count(steady.begin(), steady.end(), kDescr + "0"), 1);
 
     // With nothing selected, no counters are asked for.
     window->ComboBoxInterface->setCurrentIndex(-1);
-    router.requests.clear();
-    window->TimerRequestTimer();
-    router.Serve(50);
-    EXPECT_EQ(router.requests.size(), 3u);
+    EXPECT_EQ(asked().size(), 5u);
+}
+
+// An agent without the Cisco objects (Linux's, Windows'): noSuchName for
+// the CPU and the pools, which is not the 0 of an idle router with empty
+// memory.
+TEST_F(MonitorWindow, WhatTheRouterLacksIsShownAsNotAvailable) {
+    SetFigures(router, 0);
+    router.SetError(kCpu, kNoSuchName);
+    router.SetError(kPoolUsed + "1", kNoSuchName);
+    router.SetError(kPoolFree + "1", kNoSuchName);
+    Open();
+    Tick();
+    ASSERT_FALSE(Waiting());
+    for (TGaugeBar* bar : {window->ProgressBarCpu, window->ProgressBarMem}) {
+        EXPECT_FALSE(bar->Available()) << bar->objectName().toStdString();
+        EXPECT_EQ(bar->ValueText(), "n/a");
+        EXPECT_EQ(AccessibleText(bar, QAccessible::Description), "not available");
+    }
+    EXPECT_TRUE(window->ProgressBarPPSIn->Available());
+    EXPECT_EQ(window->taskbar()->tip,
+              "Ventrel \u00B7 FastEthernet0/1 \u00B7 in 0 pps \u00B7 out 0 pps");
+
+    // A module added later shows up within a minute.
+    router.SetError(kCpu, 0);
+    now += 30;
+    Tick();
+    EXPECT_FALSE(window->ProgressBarCpu->Available()) << "not asked again yet";
+    now += 30;
+    Tick();
+    EXPECT_TRUE(window->ProgressBarCpu->Available());
+    EXPECT_EQ(window->ProgressBarCpu->TargetValue(), 7);
+}
+
+// genErr or tooBig is a passing fault: the reading keeps its last value, and
+// a name asked for once is asked again rather than taken as no name.
+TEST_F(MonitorWindow, AFaultOfTheAgentIsNoReading) {
+    for (int status : {kTooBig, kGenErr}) {
+        SCOPED_TRACE(status);
+        SetFigures(router, 0);
+        router.SetInteger(kCpu, 37);
+        Open();
+        router.SetError(kDescr + "6", status);
+        Tick();
+        EXPECT_EQ(window->ProgressBarCpu->TargetValue(), 37);
+        EXPECT_EQ(window->ComboBoxInterface->itemText(6), "if6") << "no name yet, not none";
+
+        router.SetError(kCpu, status);
+        router.SetError(kDescr + "6", 0);
+        Tick();
+        EXPECT_EQ(window->ProgressBarCpu->TargetValue(), 37) << "the last value stays";
+        EXPECT_TRUE(window->ProgressBarCpu->Available());
+        EXPECT_EQ(window->ComboBoxInterface->itemText(6), "FastEthernet0/1") << "asked again";
+        router.SetError(kCpu, 0);
+        window.reset();
+    }
+}
+
+// Only the answer to the request, with the request's OID, is filed: an
+// agent that mixed its replies up changes neither a gauge nor a name.
+TEST_F(MonitorWindow, RepliesWithAnotherRequestsOidAreNotFiled) {
+    router.SetInteger(kCpu, 37);
+    router.SetText(kDescr + "1", "99");
+    router.AnswerAs(kCpu, kDescr + "1");
+    router.AnswerAs(kDescr + "1", kCpu);
+    router.SetText(kDescr + "2", "Serial0/0");
+    Open();
+    Tick();
+    EXPECT_EQ(window->ProgressBarCpu->TargetValue(), 0);
+    EXPECT_EQ(window->ComboBoxInterface->itemText(1), "if1");
+    EXPECT_EQ(window->ComboBoxInterface->itemText(2), "Serial0/0") << "the rest as it came";
+}
+
+// A router that answers every request twice, at once or a tick and a half
+// late (it got the request twice): the copies are dropped, and the packet
+// gauges show the true rates, never more.
+TEST_F(MonitorWindow, DuplicateRepliesAreDropped) {
+    for (bool late : {false, true}) {
+        SCOPED_TRACE(late ? "late copies" : "copies at once");
+        SetFigures(router, 0);
+        router.duplicate = !late;
+        Open();
+        TFakeRouter::TReplies before;
+        for (std::uint32_t second = 0; second <= 12; ++second, ++now) {
+            router.SetInteger(kInUcast + "6", 1000 + 275 * second, kTagCounter);
+            router.SetInteger(kOutUcast + "6", 2000 + 125 * second, kTagCounter);
+            router.SetInteger(kInNUcast + "6", 0, kTagCounter);
+            window->TimerRequestTimer();
+            router.Serve(50);
+            if (late) router.Resend(before);  // after this tick's own replies
+            before = router.LastReplies();
+            pollfd ready{window->connection()->socket, POLLIN, 0};
+            ::poll(&ready, 1, 200);
+            window->TimerPollTimer();
+            if (second < 1) continue;
+            EXPECT_EQ(window->ProgressBarPPSIn->Position(), 275) << second;
+            EXPECT_EQ(window->ProgressBarPPSOut->Position(), 125) << second;
+        }
+        EXPECT_EQ(window->ProgressBarPPSIn->Maximum(), 275);
+        EXPECT_EQ(window->ProgressBarPPSOut->Maximum(), 125);
+        window.reset();
+        router.duplicate = false;
+    }
 }
 
 TEST_F(MonitorWindow, ChoosingAnInterfaceSavesAllFiveSettings) {
@@ -385,19 +535,6 @@ TEST_F(MonitorWindow, APositionOffEveryScreenComesBackToThePrimary) {
     WriteSettings(QString("hostname=127.0.0.1:%1\ntop=20\nleft=30\n").arg(router.port()));
     Open();
     EXPECT_EQ(window->pos(), QPoint(30, 20));
-}
-
-// The router's figures for interface 6 at `second` seconds of a steady
-// pace: 260 packets a second in and 348 out, CPU 7%, memory 68% in use.
-void SetFigures(TFakeRouter& router, std::uint32_t second) {
-    router.SetInteger(kCpu, 7);
-    router.SetInteger(kPoolUsed + "1", 680);
-    router.SetInteger(kPoolFree + "1", 320);
-    router.SetText(kDescr + "6", "FastEthernet0/1");
-    router.SetInteger(kInUcast + "6", 1000 + 250 * second, kTagCounter);
-    router.SetInteger(kInNUcast + "6", 10 * second, kTagCounter);
-    router.SetInteger(kOutUcast + "6", 2000 + 348 * second, kTagCounter);
-    router.SetInteger(kOutNUcast + "6", 0, kTagCounter);
 }
 
 TEST_F(MonitorWindow, TheTrayTipShowsTheFiguresOfTicksWithAReply) {

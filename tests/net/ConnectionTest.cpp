@@ -1,6 +1,7 @@
 // The UDP link against simrouter on the namespace's loopback.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -74,20 +75,20 @@ TEST_F(SimRouterLink, AsksAndReadsTheAnswer) {
     }
 
     // The monitor asks for instance 0, which the router does not have: the
-    // answer is noSuchName with the NULL echoed, an answered empty value.
+    // answer is noSuchName with the NULL echoed, which answers nothing.
     link.SendGet(mib::Cell(mib::kIfDescr, 0));
     std::unique_ptr<TSnmpValue> missing = WaitForValue(link);
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->oid, mib::Cell(mib::kIfDescr, 0));
-    EXPECT_TRUE(missing->answered);
-    EXPECT_EQ(missing->valueText, "");
-    EXPECT_EQ(missing->value, 0);
+    EXPECT_EQ(missing->errorStatus, kNoSuchName);
+    EXPECT_FALSE(missing->answered);
 }
 
 TEST_F(SimRouterLink, RequestIdsRunOnAcrossSetHost) {
     StartRouter();
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
+    const std::int64_t first = link.nextRequestId;
     std::vector<std::int64_t> ids;
     for (int i = 0; i < 3; ++i) {
         link.SendGet(mib::kCpu);
@@ -100,41 +101,55 @@ TEST_F(SimRouterLink, RequestIdsRunOnAcrossSetHost) {
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
     ids.push_back(RequestIdOf(*value));
-    EXPECT_EQ(ids, (std::vector<std::int64_t>{0, 1, 2, 3}));
+    EXPECT_EQ(ids, (std::vector<std::int64_t>{first, first + 1, first + 2, first + 3}));
     // And the router saw them in that order.
-    for (long id = 0; id <= 3; ++id) EXPECT_TRUE(WaitForRequest(id)) << id;
+    for (std::int64_t id : ids) EXPECT_TRUE(WaitForRequest(id)) << id;
+}
+
+// A stranger who sees none of the traffic must not be able to guess the ids
+// in use: each link starts at its own number from the system's random source.
+TEST(SnmpRequestIds, EachLinkStartsWhereNobodyCanGuess) {
+    std::set<std::int32_t> starts;
+    for (int i = 0; i < 8; ++i) {
+        TSnmpConnection link("127.0.0.1:16161", "kelpie");
+        EXPECT_GE(link.nextRequestId, 0) << "ids stay positive";
+        starts.insert(link.nextRequestId);
+    }
+    EXPECT_GE(starts.size(), 7u) << "eight links, eight starts (a repeat in 2^31 is rare)";
 }
 
 TEST_F(SimRouterLink, SetHostReopensOnlyWhenTheTextChanged) {
     StartRouter();
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
+    const std::int64_t first = link.nextRequestId;
     link.SendGet(mib::kCpu);
-    ASSERT_TRUE(WaitForRequest(0));
+    ASSERT_TRUE(WaitForRequest(first));
     link.SetHost(kRouter);  // same text: the waiting reply stays
     std::unique_ptr<TSnmpValue> kept = WaitForValue(link, 500ms);
     ASSERT_TRUE(kept);
-    EXPECT_EQ(RequestIdOf(*kept), 0);
+    EXPECT_EQ(RequestIdOf(*kept), first);
 
     link.SendGet(mib::kCpu);
-    ASSERT_TRUE(WaitForRequest(1));
+    ASSERT_TRUE(WaitForRequest(first + 1));
     link.SetHost("127.0.0.1:16161 ");  // changed: a new socket, the old reply gone
     std::unique_ptr<TSnmpValue> gone;
     EXPECT_EQ(link.Poll(gone), 0);
     link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> fresh = WaitForValue(link);
     ASSERT_TRUE(fresh);
-    EXPECT_EQ(RequestIdOf(*fresh), 2);
+    EXPECT_EQ(RequestIdOf(*fresh), first + 2);
 }
 
 TEST_F(SimRouterLink, PollDrainsEveryWaitingDatagramThenReturnsZero) {
     StartRouter();
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
+    const std::int64_t id = link.nextRequestId;
     link.SendGet(mib::kCpu);
     link.SendGet(mib::Cell(mib::kPoolUsed, 1));
-    ASSERT_TRUE(WaitForRequest(0));
-    ASSERT_TRUE(WaitForRequest(1));
+    ASSERT_TRUE(WaitForRequest(id));
+    ASSERT_TRUE(WaitForRequest(id + 1));
     std::unique_ptr<TSnmpValue> first;
     std::unique_ptr<TSnmpValue> second;
     std::unique_ptr<TSnmpValue> third;
@@ -171,7 +186,7 @@ TEST_F(SimRouterLink, BindsTheFixedLocalPort) {
     link.Open();
     EXPECT_EQ(UdpLocalPort(link.socket), TSnmpConnection::kLocalPort);
     link.SendGet(mib::kCpu);
-    std::optional<std::string> line = WaitForRequest(0);
+    std::optional<std::string> line = WaitForRequest(link.nextRequestId - 1);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "from=127.0.0.1:65535 ")) << *line;
 }
@@ -198,9 +213,10 @@ TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     EXPECT_FALSE(link.hasAddress);
     long before = UdpOutDatagrams();
     ASSERT_GE(before, 0);
+    const std::int64_t first = link.nextRequestId;
     for (int i = 0; i < 3; ++i) link.SendGet(mib::kCpu);
     EXPECT_EQ(UdpOutDatagrams(), before);
-    EXPECT_EQ(link.nextRequestId, 0);
+    EXPECT_EQ(link.nextRequestId, first);
 
     link.SetHost(kRouter);
     link.SendGet(mib::kCpu);
@@ -213,21 +229,23 @@ TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
-    EXPECT_EQ(RequestIdOf(*value), 1);
+    EXPECT_EQ(RequestIdOf(*value), first + 1);
 }
 
 TEST_F(SimRouterLink, AsksOverIpv6FromTheSameLocalPort) {
     StartRouter({"--bind", "::1"});
+    std::int64_t sent = 0;
     for (const char* text : {"[::1]:16161", "[ ::1 ]: 16161"}) {
         TSnmpConnection link(text, "kelpie");
         ASSERT_EQ(link.Open(), 0) << text;
+        sent = link.nextRequestId;
         link.SendGet(mib::kCpu);
         std::unique_ptr<TSnmpValue> value = WaitForValue(link);
         ASSERT_TRUE(value) << text;
         EXPECT_EQ(value->oid, mib::kCpu);
         EXPECT_TRUE(value->answered);
     }
-    std::optional<std::string> line = WaitForRequest(0);
+    std::optional<std::string> line = WaitForRequest(sent);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "from=[::1]:65535 ")) << *line;
 }
@@ -254,7 +272,7 @@ TEST_F(SimRouterLink, DropsADatagramTooLargeForTheBuffer) {
     ASSERT_TRUE(UdpSendTo(stranger, monitor, oversized));
     ASSERT_TRUE(UdpSendTo(stranger, monitor, fitting));
     link.SendGet(mib::kCpu);
-    ASSERT_TRUE(WaitForRequest(0));
+    ASSERT_TRUE(WaitForRequest(link.nextRequestId - 1));
 
     // Neither the 4097 octets (cut by the buffer) nor the 4096 that fit are
     // an answer: each gives an empty value. Then the router's answer.
@@ -274,8 +292,9 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     StartRouter();
     TSnmpConnection link(kRouter, "public");
     link.Open();
+    const std::int64_t first = link.nextRequestId;
     link.SendGet(mib::kCpu);
-    std::optional<std::string> line = WaitForRequest(0);
+    std::optional<std::string> line = WaitForRequest(first);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "ignored=wrong-community")) << *line;
     std::unique_ptr<TSnmpValue> none;
@@ -285,7 +304,7 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     link.SendGet(mib::kCpu);
     std::unique_ptr<TSnmpValue> value = WaitForValue(link);
     ASSERT_TRUE(value);
-    EXPECT_EQ(RequestIdOf(*value), 1);
+    EXPECT_EQ(RequestIdOf(*value), first + 1);
 }
 
 TEST_F(SimRouterLink, LosesAShareOfTheReplies) {
@@ -294,8 +313,9 @@ TEST_F(SimRouterLink, LosesAShareOfTheReplies) {
     link.Open();
     int lost = 0;
     int sent = 0;
-    for (long id = 0; id < 40; ++id) {
+    for (int i = 0; i < 40; ++i) {
         link.SendGet(mib::kCpu);
+        const std::int64_t id = link.nextRequestId - 1;
         std::optional<std::string> line = WaitForRequest(id);
         ASSERT_TRUE(line) << id;
         lost += Contains(*line, "reply=lost") ? 1 : 0;
@@ -314,15 +334,16 @@ TEST_F(SimRouterLink, DelaysRepliesWhenAsked) {
     StartRouter({"--delay", "400"});
     TSnmpConnection link(kRouter, "kelpie");
     link.Open();
+    const std::int64_t first = link.nextRequestId;
     link.SendGet(mib::kCpu);
-    std::optional<std::string> line = WaitForRequest(0);
+    std::optional<std::string> line = WaitForRequest(first);
     ASSERT_TRUE(line);
     EXPECT_TRUE(Contains(*line, "reply=delayed")) << *line;
     std::unique_ptr<TSnmpValue> early;
     EXPECT_EQ(link.Poll(early), 0);
     std::unique_ptr<TSnmpValue> late = WaitForValue(link, 5s);
     ASSERT_TRUE(late);
-    EXPECT_EQ(RequestIdOf(*late), 0);
+    EXPECT_EQ(RequestIdOf(*late), first);
 }
 
 TEST_F(SimRouterLink, StopsByItselfAfterItsSeconds) {
@@ -337,8 +358,9 @@ TEST_F(SimRouterLink, FilesOnlyGetResponsesToItsOwnRecentRequests) {
     auto now = TSnmpClock::now();
     link.Clock = [&] { return now; };
     link.Open();
+    const std::int64_t first = link.nextRequestId;
     link.SendGet(mib::kCpu);
-    ASSERT_TRUE(WaitForRequest(0));
+    ASSERT_TRUE(WaitForRequest(first));
     now += TRecentRequests::kReplyWindow + std::chrono::milliseconds(1);
     std::unique_ptr<TSnmpValue> late = WaitForValue(link);
     ASSERT_TRUE(late) << "the reply was read";
@@ -348,7 +370,7 @@ TEST_F(SimRouterLink, FilesOnlyGetResponsesToItsOwnRecentRequests) {
     std::unique_ptr<TSnmpValue> timely = WaitForValue(link);
     ASSERT_TRUE(timely);
     EXPECT_EQ(timely->oid, mib::kCpu);
-    EXPECT_EQ(RequestIdOf(*timely), 1);
+    EXPECT_EQ(RequestIdOf(*timely), first + 1);
 }
 
 // Aimed at its own port, the link hears its own GetRequests: never filed.
@@ -369,6 +391,7 @@ TEST(SnmpWire, GetRequestOctets) {
     ASSERT_TRUE(UdpBind(catcher, Loopback(), 16200));
     TSnmpConnection link("127.0.0.1:16200", "");
     link.Open();
+    link.nextRequestId = 0;  // the octets below carry request-id 0
     std::array<std::uint8_t, 256> got{};
     TUdpPeer from;
 

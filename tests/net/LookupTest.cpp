@@ -132,9 +132,10 @@ TEST(Lookup, AHangingNameServerHoldsNeitherOpenNorTheRequests) {
     // A first start with that name: nothing to send to, and no waiting.
     TSnmpConnection first("hangs.example", "kelpie");
     EXPECT_EQ(first.Open(), TSnmpConnection::kResolvePending);
+    const std::int32_t id = first.nextRequestId;
     first.SendGet(mib::kCpu);
     EXPECT_FALSE(first.hasAddress);
-    EXPECT_EQ(first.nextRequestId, 0);
+    EXPECT_EQ(first.nextRequestId, id) << "no id used for a request not sent";
 }
 
 TEST(Lookup, ANameThatStartsResolvingLaterIsFoundWithinThirtySeconds) {

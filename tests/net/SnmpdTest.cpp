@@ -118,10 +118,10 @@ TEST_F(RealAgent, InstanceZeroIsNoSuchName) {
     link.Open();
     std::unique_ptr<TSnmpValue> value = Ask(link, std::string(mib::kIfDescr) + "0");
     ASSERT_TRUE(value);
-    EXPECT_EQ(ErrorStatusOf(*value), 2);
-    EXPECT_TRUE(value->answered);
+    EXPECT_EQ(ErrorStatusOf(*value), kNoSuchName);
+    EXPECT_EQ(value->errorStatus, kNoSuchName);
+    EXPECT_FALSE(value->answered) << "an error answers nothing";
     EXPECT_EQ(value->valueText, "");
-    EXPECT_EQ(value->value, 0);
 }
 
 }  // namespace

@@ -39,7 +39,20 @@ void TFakeRouter::SetText(const std::string& oid, const std::string& text) {
     values_[oid] = [text] { return std::make_unique<TAsn1OctetString>(text); };
 }
 
+void TFakeRouter::SetError(const std::string& oid, int errorStatus) {
+    if (errorStatus == 0) {
+        errors_.erase(oid);
+    } else {
+        errors_[oid] = errorStatus;
+    }
+}
+
+void TFakeRouter::AnswerAs(const std::string& oid, const std::string& other) {
+    answerAs_[oid] = other;
+}
+
 int TFakeRouter::Serve(int waitMs) {
+    lastReplies_.clear();
     int count = 0;
     pollfd ready{socket_, POLLIN, 0};
     while (::poll(&ready, 1, waitMs) > 0) {
@@ -67,24 +80,35 @@ void TFakeRouter::Reply(const TFakeRequest& request) {
     TSimRequest asked;
     asked.community = request.community;
     asked.requestId = request.requestId;
-    asked.oids = {request.oid};
-    auto found = values_.find(request.oid);
+    auto as = answerAs_.find(request.oid);
+    asked.oids = {as != answerAs_.end() ? as->second : request.oid};
+    auto found = values_.find(asked.oids[0]);
     std::vector<std::unique_ptr<TAsn1Base>> values;
     if (found != values_.end()) values.push_back(found->second());
-    const bool known = !values.empty();
-    std::vector<std::uint8_t> out = EncodeSimResponse(asked, known ? 0 : TSimAgent::kNoSuchName,
-                                                      known ? 0 : 1, std::move(values));
+    auto error = errors_.find(request.oid);
+    int status = error != errors_.end() ? error->second : 0;
+    if (values.empty() && status == 0) status = TSimAgent::kNoSuchName;
+    std::vector<std::uint8_t> out =
+        EncodeSimResponse(asked, status, status != 0 ? 1 : 0, std::move(values));
+    Send(out, request.sourceAddress, request.sourcePort);
+    if (duplicate) Send(out, request.sourceAddress, request.sourcePort);
+    lastReplies_.emplace_back(request, std::move(out));
+}
+
+void TFakeRouter::Resend(const TReplies& replies) {
+    for (const auto& [request, octets] : replies)
+        Send(octets, request.sourceAddress, request.sourcePort);
+}
+
+void TFakeRouter::Send(const std::vector<std::uint8_t>& octets, std::uint32_t address,
+                       std::uint16_t port) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    to.sin_addr.s_addr = request.sourceAddress;
-    to.sin_port = htons(request.sourcePort);
-    ::sendto(socket_, out.data(), out.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    to.sin_addr.s_addr = address;
+    to.sin_port = htons(port);
+    ::sendto(socket_, octets.data(), octets.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
 }
 
 void TFakeRouter::SendRaw(const std::vector<std::uint8_t>& octets, std::uint16_t toPort) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    to.sin_port = htons(toPort);
-    ::sendto(socket_, octets.data(), octets.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    Send(octets, htonl(INADDR_LOOPBACK), toPort);
 }

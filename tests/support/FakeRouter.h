@@ -34,6 +34,12 @@ public:
 
     void SetInteger(const std::string& oid, std::uint32_t value, std::uint8_t type = kTagGauge);
     void SetText(const std::string& oid, const std::string& text);
+    // Answers `oid` with this error-status (genErr, tooBig...) and the
+    // request's NULL, as long as it is set; 0 takes it back.
+    void SetError(const std::string& oid, int errorStatus);
+    // Answers a request for `oid` with the binding of `other` and its
+    // value, as an agent that mixed its replies up.
+    void AnswerAs(const std::string& oid, const std::string& other);
 
     // Reads every request that arrives within `waitMs` of the last one and
     // answers those it has a value for (others get noSuchName). Returns the
@@ -43,13 +49,24 @@ public:
     // Sends raw octets from this socket to 127.0.0.1:`toPort`.
     void SendRaw(const std::vector<std::uint8_t>& octets, std::uint16_t toPort);
 
+    // The replies the last Serve sent, and the same sent once more: late
+    // copies, as a router sends that received a request twice.
+    using TReplies = std::vector<std::pair<TFakeRequest, std::vector<std::uint8_t>>>;
+    const TReplies& LastReplies() const { return lastReplies_; }
+    void Resend(const TReplies& replies);
+
     std::vector<TFakeRequest> requests;
-    bool answer = true;  // false: read and record, never reply
+    bool answer = true;      // false: read and record, never reply
+    bool duplicate = false;  // every reply sent twice at once
 
 private:
     void Reply(const TFakeRequest& request);
+    void Send(const std::vector<std::uint8_t>& octets, std::uint32_t address, std::uint16_t port);
 
     int socket_ = -1;
     std::uint16_t port_ = 0;
     std::map<std::string, std::function<std::unique_ptr<TAsn1Base>()>> values_;
+    std::map<std::string, int> errors_;
+    std::map<std::string, std::string> answerAs_;
+    TReplies lastReplies_;
 };

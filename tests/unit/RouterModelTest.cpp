@@ -20,10 +20,10 @@ TEST(RouterModel, VariableTableInOrder) {
         {0, "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1", false, true},
         {1, "1.3.6.1.4.1.9.9.48.1.1.1.2.1", true, true},
         {2, "1.3.6.1.4.1.9.9.48.1.1.1.5.1", false, true},
-        {3, "1.3.6.1.4.1.9.9.48.1.1.1.6.1", true, true},
+        {3, "1.3.6.1.4.1.9.9.48.1.1.1.6.1", false, true},
         {4, "1.3.6.1.4.1.9.9.48.1.1.1.2.2", true, true},
         {5, "1.3.6.1.4.1.9.9.48.1.1.1.5.2", false, true},
-        {6, "1.3.6.1.4.1.9.9.48.1.1.1.6.2", true, true},
+        {6, "1.3.6.1.4.1.9.9.48.1.1.1.6.2", false, true},
     };
     for (const Row& r : head) {
         const TSnmpValue& v = *config.variables[static_cast<std::size_t>(r.index)];

@@ -9,6 +9,7 @@ struct RateCase {
     const char* name;
     std::vector<std::pair<std::int64_t, std::int64_t>> samples;  // (time, value), newest first
     double rate;
+    bool counter = true;  // false: a gauge, whose drops are no restarts
 };
 
 TEST(SnmpValue, RateOverTenSeconds) {
@@ -18,9 +19,10 @@ TEST(SnmpValue, RateOverTenSeconds) {
         {"oldest within the window wins", {{100, 500}, {98, 300}, {96, 100}}, 100},
         {"exactly the window back counts", {{100, 50}, {90, 0}}, 5},
         {"only sample too old", {{100, 500}, {88, 0}}, 0},
-        {"counter wrapped", {{100, 10}, {95, 0xFFFFFFFA}}, 3.2},
+        {"the difference wraps", {{100, 10}, {95, 0xFFFFFFFA}}, 3.2, false},
         {"no time passed", {{100, 5}, {100, 3}}, 0},
-        {"counter went back", {{100, 3}, {95, 8}}, -1},
+        {"a gauge went back", {{100, 3}, {95, 8}}, -1, false},
+        {"a counter went back at its second sample: a restart", {{100, 3}, {95, 8}}, 0},
         {"clock set back", {{90, 50}, {95, 40}, {100, 30}}, 0},
         {"clock set forward", {{200, 50}, {100, 40}}, 0},
         {"skips samples outside", {{100, 70}, {95, 20}, {80, 0}}, 10},
@@ -34,10 +36,29 @@ TEST(SnmpValue, RateOverTenSeconds) {
         {"a wrap far beyond the pace before reads as a restart",
          {{100, 4000}, {95, 4294967000}, {90, 4294966950}},
          0},
-        {"no time before the drop: a wrap", {{100, 10}, {95, 0xFFFFFFFA}, {95, 0xFFFFFFF0}}, 5.2},
+        // With no pace to judge a drop by, it is a restart: as a wrap it
+        // could be a spike of a billion packets a second.
+        {"a drop at the second sample", {{101, 500}, {100, 3'000'000'000}}, 0},
+        {"and one sample after it", {{102, 800}, {101, 500}, {100, 3'000'000'000}}, 300},
+        {"no time between the samples before the drop",
+         {{100, 10}, {95, 0xFFFFFFFA}, {95, 0xFFFFFFF0}},
+         0},
+        // The pace comes from the newest pair whose times differ.
+        {"a restart after two replies shared a tick",
+         {{3, 500}, {2, 3'000'000'000}, {2, 2'999'999'500}, {1, 2'999'999'000}},
+         0},
+        {"a wrap after two replies shared a tick",
+         {{3, 300}, {2, 4'294'967'000}, {2, 4'294'966'900}, {1, 4'294'966'500}},
+         548},
+        {"a drop within one tick", {{3, 500}, {3, 3'000'000'000}, {2, 2'999'999'000}}, 0},
+        {"a gauge that drops is no restart",
+         {{101, 500}, {100, 3'000'000'000}},
+         static_cast<double>(static_cast<std::int32_t>(500u - 3'000'000'000u)),
+         false},
     };
     for (const auto& c : cases) {
         TSnmpValue v("1.3.6.1", false, true);
+        v.counter = c.counter;
         // AddSample puts the newest first, so add the oldest first.
         for (auto it = c.samples.rbegin(); it != c.samples.rend(); ++it) {
             v.AddSample(it->first,
@@ -60,6 +81,7 @@ TEST(SnmpValue, NoRateWindowSpansARestart) {
     };
     for (const auto& c : cases) {
         TSnmpValue v("1.3.6.1", false, true);
+        v.counter = true;
         std::int64_t t = 1000;
         for (int i = 0; i < TSnmpValue::kSampleCapacity; ++i, ++t)
             v.AddSample(t, static_cast<std::int32_t>(c.before + 100u * static_cast<unsigned>(i)));
@@ -100,12 +122,22 @@ TEST(SnmpValue, ConstructorDefaults) {
     EXPECT_TRUE(reply.active);
 }
 
-// A message binding the CPU OID to `valueHex` (hex of the value element):
-// a GetResponse with request-id 5 unless told otherwise.
-std::vector<std::uint8_t> Message(const std::string& valueHex, std::uint8_t pduTag = 0xA2,
-                                  std::int32_t requestId = 5) {
-    std::vector<std::uint8_t> value = FromHex(valueHex);
-    std::vector<std::uint8_t> oid = FromHex("06 0E 2B 06 01 04 01 09 09 6D 01 01 01 01 06 01");
+// The CPU's OID as an element, and interface 1's ifDescr.
+const std::string kCpuOidHex = "06 0E 2B 06 01 04 01 09 09 6D 01 01 01 01 06 01";
+const std::string kDescrOidHex = "06 0A 2B 06 01 02 01 02 02 01 02 01";
+
+// A GetResponse binding an OID to a value, each part given or the default.
+struct TMessage {
+    std::string valueHex = "42 01 07";
+    std::uint8_t pduTag = 0xA2;
+    std::int32_t requestId = 5;
+    std::int32_t errorStatus = 0;
+    std::string oidHex = kCpuOidHex;
+};
+
+std::vector<std::uint8_t> Message(const TMessage& m) {
+    std::vector<std::uint8_t> value = FromHex(m.valueHex);
+    std::vector<std::uint8_t> oid = FromHex(m.oidHex);
     auto wrap = [](std::uint8_t tag, std::vector<std::uint8_t> contents) {
         std::vector<std::uint8_t> out = {tag};
         std::array<std::uint8_t, 3> length{};
@@ -114,21 +146,25 @@ std::vector<std::uint8_t> Message(const std::string& valueHex, std::uint8_t pduT
         out.insert(out.end(), contents.begin(), contents.end());
         return out;
     };
+    auto integer = [](std::int32_t number) {
+        std::vector<std::uint8_t> out(8);
+        out.resize(TAsn1Integer(number).Encode(out));
+        return out;
+    };
     std::vector<std::uint8_t> binding = oid;
     binding.insert(binding.end(), value.begin(), value.end());
-    std::vector<std::uint8_t> pdu(8);
-    pdu.resize(TAsn1Integer(requestId).Encode(pdu));
-    for (std::uint8_t octet : FromHex("02 01 00 02 01 00")) pdu.push_back(octet);
-    std::vector<std::uint8_t> bindings = wrap(0x30, wrap(0x30, binding));
-    pdu.insert(pdu.end(), bindings.begin(), bindings.end());
+    std::vector<std::uint8_t> pdu = integer(m.requestId);
+    for (const auto& part : {integer(m.errorStatus), integer(m.errorStatus != 0 ? 1 : 0),
+                             wrap(0x30, wrap(0x30, binding))})
+        pdu.insert(pdu.end(), part.begin(), part.end());
     std::vector<std::uint8_t> message = FromHex("02 01 00 04 06 6B 65 6C 70 69 65");
-    std::vector<std::uint8_t> wrapped = wrap(pduTag, pdu);
+    std::vector<std::uint8_t> wrapped = wrap(m.pduTag, pdu);
     message.insert(message.end(), wrapped.begin(), wrapped.end());
     return wrap(0x30, message);
 }
 
 std::unique_ptr<TAsn1Base> Response(const std::string& valueHex) {
-    return Gulp(Message(valueHex)).node;
+    return Gulp(Message(TMessage{.valueHex = valueHex})).node;
 }
 
 struct ReplyCase {
@@ -226,45 +262,104 @@ TEST(SnmpValue, OtherShapesFillNothing) {
     EXPECT_FALSE(none.answered);
 }
 
-// Only a GetResponse that answers a request sent in the last ten seconds is
-// filed; anyone can send a datagram to the local port.
-TEST(SnmpValue, ReadReplyFilesOnlyAnswersToRecentRequests) {
+// Only the first GetResponse that answers a request sent in the last ten
+// seconds, binding the OID that request asked for, is filed; anyone can send
+// a datagram to the local port.
+TEST(SnmpValue, ReadReplyFilesOnlyTheAnswerToAnOpenRequest) {
     using namespace std::chrono_literals;
     const TSnmpClock::time_point sent{1000s};
-    TRecentRequests recent;
-    recent.Remember(5, sent);
-    recent.Remember(6, sent + 2s);
+    const std::string kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
+    const std::string kDescrOid = "1.3.6.1.2.1.2.2.1.2.1";
     const struct {
         const char* name;
         std::vector<std::uint8_t> datagram;
         TSnmpClock::time_point now;
         bool filed;
     } cases[] = {
-        {"answer", Message("42 01 07"), sent + 1s, true},
-        {"answer ten seconds late", Message("42 01 07"), sent + 10s, true},
-        {"answer over ten seconds late", Message("42 01 07"), sent + 10s + 1ms, false},
-        {"another recent id", Message("42 01 07", 0xA2, 6), sent + 11s, true},
-        {"an id never sent", Message("42 01 07", 0xA2, 7), sent, false},
-        {"an id that shares a slot", Message("42 01 07", 0xA2, 5 + 1024), sent, false},
-        {"our own request looped back", Message("05 00", 0xA0), sent, false},
-        {"a SetRequest", Message("42 01 07", 0xA3), sent, false},
-        {"a trap's tag", Message("42 01 07", 0xA4), sent, false},
-        {"a primitive [2]", Message("42 01 07", 0x82), sent, false},
+        {"answer", Message(TMessage{}), sent + 1s, true},
+        {"answer ten seconds late", Message(TMessage{}), sent + 10s, true},
+        {"answer over ten seconds late", Message(TMessage{}), sent + 10s + 1ms, false},
+        {"another open request with its own OID",
+         Message(TMessage{.valueHex = "04 01 41", .requestId = 6, .oidHex = kDescrOidHex}),
+         sent + 11s, true},
+        {"the right id with another request's OID",
+         Message(TMessage{.valueHex = "04 01 41", .oidHex = kDescrOidHex}), sent, false},
+        {"another id with this request's OID", Message(TMessage{.requestId = 6}), sent, false},
+        {"an id never sent", Message(TMessage{.requestId = 7}), sent, false},
+        {"an id that shares a slot", Message(TMessage{.requestId = 5 + 1024}), sent, false},
+        {"our own request looped back", Message(TMessage{.valueHex = "05 00", .pduTag = 0xA0}),
+         sent, false},
+        {"a SetRequest", Message(TMessage{.pduTag = 0xA3}), sent, false},
+        {"a trap's tag", Message(TMessage{.pduTag = 0xA4}), sent, false},
+        {"a primitive [2]", Message(TMessage{.pduTag = 0x82}), sent, false},
         {"no SNMP message", FromHex("DE AD BE EF"), sent, false},
         {"empty", {}, sent, false},
     };
     for (const auto& c : cases) {
+        TRecentRequests recent;
+        recent.Remember(5, sent, kCpuOid);
+        recent.Remember(6, sent + 2s, kDescrOid);
         std::unique_ptr<TSnmpValue> value = ReadReply(c.datagram, recent, c.now);
         ASSERT_TRUE(value) << c.name;
         EXPECT_EQ(value->answered, c.filed) << c.name;
-        EXPECT_EQ(value->oid, c.filed ? "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1" : "") << c.name;
-        EXPECT_EQ(value->value, c.filed ? 7 : 0) << c.name;
+        EXPECT_EQ(value->oid.empty(), !c.filed) << c.name;
+        if (!c.filed) {
+            EXPECT_EQ(value->value, 0) << c.name;
+        }
+    }
+}
+
+// A duplicate, at once or late, is dropped: a router that got a request
+// twice answers twice, and the stale copy would be filed last in its tick.
+TEST(SnmpValue, TheFirstAnswerUsesTheRequestUp) {
+    using namespace std::chrono_literals;
+    const TSnmpClock::time_point sent{1000s};
+    for (auto late : {0ms, 1500ms}) {
+        TRecentRequests recent;
+        recent.Remember(5, sent, "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1");
+        const std::vector<std::uint8_t> answer = Message(TMessage{});
+        EXPECT_TRUE(ReadReply(answer, recent, sent + 100ms)->answered);
+        EXPECT_FALSE(ReadReply(answer, recent, sent + 100ms + late)->answered) << late.count();
+        EXPECT_FALSE(recent.Asked(5, sent + 200ms)) << late.count();
     }
 
+    // A forged answer with the wrong OID does not use the request up.
+    TRecentRequests recent;
+    recent.Remember(5, sent, "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1");
+    EXPECT_FALSE(ReadReply(Message(TMessage{.oidHex = kDescrOidHex}), recent, sent)->answered);
+    EXPECT_TRUE(ReadReply(Message(TMessage{}), recent, sent)->answered);
+}
+
+// An error reply answers nothing; the connection hands it on with its OID
+// and status, so that noSuchName can mark the object absent.
+TEST(SnmpValue, AnErrorReplyIsNoValue) {
+    using namespace std::chrono_literals;
+    const TSnmpClock::time_point sent{1000s};
+    for (std::int32_t status : {kTooBig, kNoSuchName, kGenErr}) {
+        TRecentRequests recent;
+        recent.Remember(5, sent, "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1");
+        std::unique_ptr<TSnmpValue> value =
+            ReadReply(Message(TMessage{.valueHex = "05 00", .errorStatus = status}), recent, sent);
+        EXPECT_EQ(value->oid, "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1") << status;
+        EXPECT_EQ(value->errorStatus, status);
+        EXPECT_FALSE(value->answered) << status;
+        EXPECT_FALSE(value->fresh) << status;
+        EXPECT_FALSE(recent.Asked(5, sent)) << status << ": it was the answer";
+    }
+    // A status that is no INTEGER is no message we can read.
+    TSnmpValue odd;
+    odd.SetFromReply(Gulp(FromHex("30 1D 02 01 00 04 00 A2 16 02 01 05 04 00 02 01 00 30 0C 30 0A "
+                                  "06 05 2B 06 01 02 01 42 01 07"))
+                         .node);
+    EXPECT_EQ(odd.oid, "");
+    EXPECT_FALSE(odd.answered);
+
     // The ring forgets an id once 1024 later ones were sent.
-    for (std::int32_t id = 7; id <= 5 + 1024; ++id) recent.Remember(id, sent + 3s);
-    EXPECT_FALSE(recent.Contains(5, sent + 4s));
-    EXPECT_TRUE(recent.Contains(5 + 1024, sent + 4s));
+    TRecentRequests recent;
+    recent.Remember(5, sent, "1.3.6.1");
+    for (std::int32_t id = 6; id <= 5 + 1024; ++id) recent.Remember(id, sent + 3s, "1.3.6.1");
+    EXPECT_FALSE(recent.Asked(5, sent + 4s));
+    EXPECT_TRUE(recent.Asked(5 + 1024, sent + 4s));
 }
 
 }  // namespace

@@ -79,11 +79,12 @@ TEST(SnmpdCapture, ResponsesDecodeAndFileAsTheMonitorSeesThem) {
          "    integer 0\n    integer 0\n    sequence\n      sequence\n"
          "        object 1.3.6.1.2.1.11.1.0\n        integer 8\n",
          true, true, "8", 8},
-        // The router lacks the object: noSuchName at index 1, the NULL sent back.
+        // The router lacks the object: noSuchName at index 1, the NULL sent
+        // back. An error is no value: nothing is answered.
         {"cpu-nosuchname",
          "    integer 2\n    integer 1\n    sequence\n      sequence\n"
          "        object 1.3.6.1.4.1.9.9.109.1.1.1.1.6.1\n        null\n",
-         true, true, "", 0},
+         true, false, "", 0},
         // An IpAddress is no type of ours: it is left out, and a binding
         // without its value is filed as nothing.
         {"ipaddress",

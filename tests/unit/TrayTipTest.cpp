@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,11 +12,13 @@
 
 namespace {
 
-TReadings Figures(double ppsIn, double ppsOut, double cpu, int memory, bool selected = true) {
+// Readings as the model gives them; a figure of none is one the router lacks.
+TReadings Figures(std::optional<double> ppsIn, std::optional<double> ppsOut,
+                  std::optional<double> cpu, std::optional<int> memory, bool selected = true) {
     TReadings readings;
     readings.interfaceSelected = selected;
-    readings.ppsIn = ppsIn;
-    readings.ppsOut = ppsOut;
+    if (selected && ppsIn) readings.in = TTraffic{0, *ppsIn};
+    if (selected && ppsOut) readings.out = TTraffic{0, *ppsOut};
     readings.cpu = cpu;
     readings.memory = memory;
     return readings;
@@ -43,6 +46,11 @@ TEST(TrayTip, SaysWhatTheGaugesShow) {
         {"rates beyond 32 bits", Figures(8589934590.7, 0, 0, 0), "if1",
          "Ventrel \u00B7 if1 \u00B7 in 8589934590 pps \u00B7 out 0 pps \u00B7 CPU 0% \u00B7 mem "
          "0%"},
+        {"a router without the CPU and memory objects", Figures(5, 6, {}, {}), "eth0",
+         "Ventrel \u00B7 eth0 \u00B7 in 5 pps \u00B7 out 6 pps"},
+        {"an interface the router lacks", Figures({}, {}, 7, 68), "if0 (none)",
+         "Ventrel \u00B7 if0 (none) \u00B7 CPU 7% \u00B7 mem 68%"},
+        {"nothing to show but the name", Figures({}, {}, {}, {}, false), "", "Ventrel"},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadingsTip(c.readings, c.entry), c.tip) << c.name;
 }
