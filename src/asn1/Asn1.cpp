@@ -236,10 +236,23 @@ std::uint8_t TAsn1Implicit::Identifier() const {
     return static_cast<std::uint8_t>((constructed ? 0xA0u : 0x80u) | number);
 }
 
+bool OidBefore(std::string_view a, std::string_view b) {
+    while (!a.empty() && !b.empty()) {
+        const std::string_view arcA = a.substr(0, a.find('.'));
+        const std::string_view arcB = b.substr(0, b.find('.'));
+        // Arcs have no leading zeros: a longer one is the larger number.
+        if (arcA.size() != arcB.size()) return arcA.size() < arcB.size();
+        if (arcA != arcB) return arcA < arcB;
+        a.remove_prefix(std::min(a.size(), arcA.size() + 1));
+        b.remove_prefix(std::min(b.size(), arcB.size() + 1));
+    }
+    return a.empty() && !b.empty();
+}
+
 // --- TAsn1SnmpGet ------------------------------------------------------------
 
 TAsn1SnmpGet::TAsn1SnmpGet(std::string_view community, std::int32_t requestId,
-                           std::string_view oid) {
+                           std::string_view oid, int pduTag) {
     // Keeps the kind name "sequence": on the wire it is one.
     auto communityNode = std::make_unique<TAsn1OctetString>(community);
     auto requestIdNode = std::make_unique<TAsn1Integer>(requestId);
@@ -254,7 +267,8 @@ TAsn1SnmpGet::TAsn1SnmpGet(std::string_view community, std::int32_t requestId,
     auto bindings = std::make_unique<TAsn1Sequence>();
     bindings->Append(std::move(binding));
 
-    auto pdu = std::make_unique<TAsn1Implicit>(true, 0);
+    auto pdu = std::make_unique<TAsn1Implicit>(true, pduTag);
+    pduNode_ = pdu.get();
     pdu->Append(std::move(requestIdNode));
     pdu->Append(std::make_unique<TAsn1Integer>(0));  // error-status
     pdu->Append(std::make_unique<TAsn1Integer>(0));  // error-index
@@ -267,7 +281,8 @@ TAsn1SnmpGet::TAsn1SnmpGet(std::string_view community, std::int32_t requestId,
 
 void TAsn1SnmpGet::SetCommunity(std::string_view text) { communityNode_->data.assign(text); }
 
-void TAsn1SnmpGet::SetRequest(std::int32_t requestId, std::string_view oid) {
+void TAsn1SnmpGet::SetRequest(std::int32_t requestId, std::string_view oid, int pduTag) {
+    pduNode_->tagNumber = pduTag;
     requestIdNode_->value = requestId;
     objectNode_->oid.assign(oid);
 }

@@ -230,6 +230,12 @@ public:
     std::string oid;  // dotted decimal, such as 1.3.6.1.2.1.2.2.1.2.0
 };
 
+// True when the object `a` comes before `b` in the tree of objects (RFC
+// 1155): arc by arc, a number before a larger one, a prefix before what it
+// leads to. Both are dotted decimal as the decoder writes them, without
+// leading zeros.
+bool OidBefore(std::string_view a, std::string_view b);
+
 // A context-specific tag [n], constructed or primitive; its contents are a
 // list of elements either way, as SNMP PDUs are.
 class TAsn1Implicit : public TAsn1Sequence {
@@ -249,23 +255,32 @@ protected:
     std::uint8_t Identifier() const override;
 };
 
-// A whole SNMP version 1 GetRequest for one OID:
+// The context-specific tags of the SNMP version 1 PDUs the monitor sends
+// and takes: [0] GetRequest, [1] GetNextRequest, [2] GetResponse.
+inline constexpr int kGetRequestTag = 0;
+inline constexpr int kGetNextRequestTag = 1;
+inline constexpr int kGetResponseTag = 2;
+
+// A whole SNMP version 1 GetRequest (or GetNextRequest) for one OID:
 //   SEQUENCE { version 0, community, [0] { request-id, 0, 0, { { oid, NULL } } } }
 // The request can be re-aimed in place, so that a connection sends every
 // request from one tree without allocating.
 class TAsn1SnmpGet : public TAsn1Sequence {
 public:
-    TAsn1SnmpGet(std::string_view community, std::int32_t requestId, std::string_view oid);
+    TAsn1SnmpGet(std::string_view community, std::int32_t requestId, std::string_view oid,
+                 int pduTag = kGetRequestTag);
 
     void SetCommunity(std::string_view text);
-    void SetRequest(std::int32_t requestId, std::string_view oid);
+    void SetRequest(std::int32_t requestId, std::string_view oid, int pduTag = kGetRequestTag);
 
     const std::string& community() const { return communityNode_->data; }
     std::int32_t requestId() const { return requestIdNode_->value; }
     const std::string& oid() const { return objectNode_->oid; }
+    int pduTag() const { return pduNode_->tagNumber; }
 
 private:
     TAsn1OctetString* communityNode_;
+    TAsn1Implicit* pduNode_;
     TAsn1Integer* requestIdNode_;
     TAsn1Object* objectNode_;
 };

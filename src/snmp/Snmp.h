@@ -82,7 +82,11 @@ public:
     std::int64_t lastAsked = 0;  // when the request loop last asked, in seconds
     // Of a reply: the agent's error-status, 0 when it sent a value.
     int errorStatus = 0;
+    // Of a reply: it answers a GetNextRequest, so `oid` names the object
+    // that follows the one asked for.
+    bool next = false;
 };
+
 
 // Error-status values of RFC 1157.
 inline constexpr int kNoError = 0;
@@ -92,9 +96,6 @@ inline constexpr int kGenErr = 5;
 
 // Copies `text` into `out`, cut at kMaxText bytes.
 void CopyText(std::string& out, std::string_view text);
-
-// The context-specific tag number of a GetResponse PDU (0xA2).
-inline constexpr int kGetResponseTag = 2;
 
 // The request-id of a decoded GetResponse message, or none when the tree is
 // no such message (a GetRequest, a trap, anything else).
@@ -111,10 +112,16 @@ class TRecentRequests {
 public:
     static constexpr std::chrono::seconds kReplyWindow{10};
 
-    void Remember(std::int32_t id, TSnmpClock::time_point sent, std::string_view oid);
-    // The OID request `id` asked for, when it was sent at most kReplyWindow
+    struct TAsked {
+        std::string_view oid;
+        bool next = false;  // a GetNextRequest
+    };
+
+    void Remember(std::int32_t id, TSnmpClock::time_point sent, std::string_view oid,
+                  bool next = false);
+    // What request `id` asked for, when it was sent at most kReplyWindow
     // before `now` and is still unanswered; else none.
-    std::optional<std::string_view> Asked(std::int32_t id, TSnmpClock::time_point now) const;
+    std::optional<TAsked> Asked(std::int32_t id, TSnmpClock::time_point now) const;
     // Request `id` has had its answer: a second one is not taken.
     void UseUp(std::int32_t id);
 
@@ -123,6 +130,7 @@ private:
         TSnmpClock::time_point time;
         std::int32_t id = 0;
         bool open = false;
+        bool next = false;
         std::string oid;
     };
     static constexpr std::size_t kSize = 1024;
@@ -135,7 +143,8 @@ private:
 
 // What the connection makes of one received datagram: a value filled from it
 // when it is a GetResponse to an open request in `sent` that binds the OID
-// that request asked for, and that request is then used up; otherwise an
+// that request asked for (for a GetNextRequest, one after it; an error
+// binds the OID asked), and that request is then used up; otherwise an
 // empty value (no OID, matching no variable) and the datagram is forgotten.
 std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram, TRecentRequests& sent,
                                       TSnmpClock::time_point now);
@@ -199,8 +208,11 @@ public:
     bool LookingUp() const { return lookup_.Busy(); }
 
     // Sends one GetRequest for `oidText`; nothing is sent (and no request-id
-    // used) before an address was resolved. Never waits, never allocates.
+    // used) before an address was resolved. Never waits.
     void SendGet(std::string_view oidText);
+    // The same with a GetNextRequest, which the agent answers with the
+    // object that follows `oidText`.
+    void SendGetNext(std::string_view oidText);
 
     // Returns 1 and a new value when a datagram was waiting, else 0. Never
     // blocks.
@@ -232,6 +244,7 @@ public:
     int lastResolve = 0;
 
 private:
+    void Send(std::string_view oidText, int pduTag);
     void UseTarget(const TUdpAddress& to, int toPort);
     void StartLookup(const TRouterTarget& target);
 

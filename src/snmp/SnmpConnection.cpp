@@ -185,18 +185,24 @@ void TSnmpConnection::SetCommunity(std::string_view text) {
     request_.SetCommunity(community);
 }
 
-void TSnmpConnection::SendGet(std::string_view oidText) {
+void TSnmpConnection::SendGet(std::string_view oidText) { Send(oidText, kGetRequestTag); }
+
+void TSnmpConnection::SendGetNext(std::string_view oidText) {
+    Send(oidText, kGetNextRequestTag);
+}
+
+void TSnmpConnection::Send(std::string_view oidText, int pduTag) {
     TakeLookup();
     if (!hasAddress) return;
     const std::int32_t id = nextRequestId;
-    request_.SetRequest(id, Cut(oidText));
+    request_.SetRequest(id, Cut(oidText), pduTag);
     std::size_t size = request_.Encode(buffer_);
     // Ids run on for the life of the link. After the largest comes 0 again:
     // a negative id would come back in fewer octets than it went out with,
     // read without its sign, and no longer match.
     nextRequestId = id == std::numeric_limits<std::int32_t>::max() ? 0 : id + 1;
     if (size == 0) return;
-    sent_.Remember(id, Clock(), request_.oid());
+    sent_.Remember(id, Clock(), request_.oid(), pduTag == kGetNextRequestTag);
     UdpSendTo(socket, socketFamily_, {address, static_cast<std::uint16_t>(port)},
               std::span(buffer_).first(size));
 }
@@ -221,19 +227,21 @@ int TSnmpConnection::Receive(std::unique_ptr<TSnmpValue>& value) {
     return 1;
 }
 
-void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent, std::string_view oid) {
+void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent,
+                               std::string_view oid, bool next) {
     TSent& slot = Slot(id);
     slot.time = sent;
     slot.id = id;
     slot.open = true;
+    slot.next = next;
     slot.oid.assign(oid);  // the slot's text keeps its room from one request to the next
 }
 
-std::optional<std::string_view> TRecentRequests::Asked(std::int32_t id,
-                                                       TSnmpClock::time_point now) const {
+std::optional<TRecentRequests::TAsked> TRecentRequests::Asked(std::int32_t id,
+                                                              TSnmpClock::time_point now) const {
     const TSent& slot = Slot(id);
     if (!slot.open || slot.id != id || now - slot.time > kReplyWindow) return std::nullopt;
-    return slot.oid;
+    return TAsked{slot.oid, slot.next};
 }
 
 void TRecentRequests::UseUp(std::int32_t id) {
@@ -247,12 +255,17 @@ std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram, TR
     if (datagram.empty()) return reply;
     TAsn1Decoded decoded = Gulp(datagram);
     const std::optional<std::int32_t> id = ResponseRequestId(decoded.node.get());
-    const std::optional<std::string_view> asked = id ? sent.Asked(*id, now) : std::nullopt;
+    const std::optional<TRecentRequests::TAsked> asked =
+        id ? sent.Asked(*id, now) : std::nullopt;
     if (!asked) return reply;
     reply->SetFromReply(std::move(decoded.node));
+    reply->next = asked->next;
     // The right id with another OID is no answer to that request: an agent
     // that mixed its replies up, or a forger who guessed the id.
-    if (reply->oid != *asked) return std::make_unique<TSnmpValue>(std::string_view{}, false, true);
+    const bool answers = asked->next && reply->errorStatus == kNoError
+                             ? OidBefore(asked->oid, reply->oid)
+                             : reply->oid == asked->oid;
+    if (!answers) return std::make_unique<TSnmpValue>(std::string_view{}, false, true);
     sent.UseUp(*id);
     return reply;
 }

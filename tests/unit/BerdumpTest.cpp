@@ -152,6 +152,10 @@ TEST(Berdump, GetPrintsTheRequestOnOneLine) {
          "30 26 02 01 00 04 01 63 A0 1E 02 04 7F FF FF FF 02 01 00 02 01 00 30 10 30 0E 06 0A 2B "
          "06 01 02 "
          "01 02 02 01 0B 01 05 00\n"},
+        // The walk of the interface names starts at the column itself.
+        {{"--getnext", "kelpie", "7", "1.3.6.1.2.1.2.2.1.2"},
+         "30 27 02 01 00 04 06 6B 65 6C 70 69 65 A1 1A 02 01 07 02 01 00 02 01 00 30 0F 30 0D 06 "
+         "09 2B 06 01 02 01 02 02 01 02 05 00\n"},
     };
     for (const auto& c : cases) {
         ToolRun run = Berdump(c.args);
@@ -183,6 +187,7 @@ TEST(Berdump, WrongArgumentsExitWithTwo) {
         {"--get", "public", "1", "1..3"},
         {"--get", "public", "1", "1.3.x"},
         {"--get", "public", "1", "1.3.4294967296"},
+        {"--getnext", "public", "1"},
         {"--frobnicate"},
     };
     for (const auto& args : cases) {
@@ -197,7 +202,8 @@ TEST(Berdump, HelpSaysHowToCallIt) {
     ToolRun run = Berdump({"--help"});
     EXPECT_EQ(run.status, 0);
     for (const char* word :
-         {"berdump HEX...", "--get COMMUNITY REQUEST-ID OID", "standard input", "exits with 1"}) {
+         {"berdump HEX...", "--get COMMUNITY REQUEST-ID OID", "--getnext COMMUNITY REQUEST-ID OID",
+          "standard input", "exits with 1"}) {
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
     }
 }

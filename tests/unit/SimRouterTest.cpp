@@ -158,18 +158,61 @@ TEST_F(SimAgentTest, ErrorIndexPointsAtTheFirstMissingBinding) {
     for (const TAsn1Base* value : r.values) EXPECT_STREQ(value->kindName, "null");
 }
 
+// A switch numbers its ports sparsely; GetNext walks them in order, then
+// leaves the column, and past the last object there is noSuchName.
+TEST(SimSwitch, GetNextWalksItsObjectsInOrder) {
+    TSimRouter router(42, false, 0, 5);
+    TSimAgent agent(router, "kelpie");
+    const std::string column = "1.3.6.1.2.1.2.2.1.2";
+    const struct {
+        std::string asked;
+        std::string next;  // empty: noSuchName
+        const char* name;  // the interface's, for the name column
+    } cases[] = {
+        {column, column + ".1", "Vlan1"},
+        {column + ".1", column + ".10101", "GigabitEthernet1/0/1"},
+        {column + ".10101", column + ".10102", "GigabitEthernet1/0/2"},
+        {column + ".5000", column + ".10101", "GigabitEthernet1/0/1"},
+        {column + ".10104", "1.3.6.1.2.1.2.2.1.10.1", nullptr},
+        {"1.3.6.1.2.1.2.1.0", "1.3.6.1.2.1.2.2.1.1.1", nullptr},
+        {"1.3", "1.3.6.1.2.1.1.1.0", nullptr},
+        {"1.3.6.1.4.1.9.9.109.1.1.1.1.7.1", "1.3.6.1.4.1.9.9.109.1.1.1.1.8.1", nullptr},
+        {"1.3.6.1.4.1.9.9.109.1.1.1.1.8.1", "", nullptr},
+        {"1.4", "", nullptr},
+    };
+    for (const auto& c : cases) {
+        TAsn1SnmpGet get("kelpie", 3, c.asked, kGetNextRequestTag);
+        std::vector<std::uint8_t> octets(4096);
+        octets.resize(get.Encode(octets));
+        TSimReply reply = agent.Handle(octets);
+        ASSERT_TRUE(reply.answer) << c.asked << ": " << reply.summary;
+        Response r = Decode(reply.octets);
+        EXPECT_EQ(r.pduTag, kGetResponseTag) << c.asked;
+        EXPECT_EQ(r.status, c.next.empty() ? TSimAgent::kNoSuchName : 0) << c.asked;
+        ASSERT_EQ(r.oids.size(), 1u) << c.asked;
+        EXPECT_EQ(r.oids[0], c.next.empty() ? c.asked : c.next) << c.asked;
+        if (c.name != nullptr) {
+            auto* text = dynamic_cast<const TAsn1OctetString*>(r.values[0]);
+            ASSERT_TRUE(text) << c.asked;
+            EXPECT_EQ(text->data, c.name);
+        }
+    }
+    EXPECT_TRUE(router.Get(mib::Cell(mib::kIfInUcast, 10104))) << "the ports count";
+    EXPECT_FALSE(router.Get(mib::Cell(mib::kIfInUcast, 2))) << "between 1 and 10101: none";
+}
+
 TEST_F(SimAgentTest, IgnoresWhatIsNotItsGetRequest) {
     std::vector<std::uint8_t> version2 = Request("kelpie", 1, mib::kCpu);
     version2[4] = 1;  // 30 26 02 01 [00]: the version
-    std::vector<std::uint8_t> getNext = Request("kelpie", 1, mib::kCpu);
-    getNext[13] = 0xA1;  // 30 LL 02 01 00 04 06 kelpie [A0]
+    std::vector<std::uint8_t> setRequest = Request("kelpie", 1, mib::kCpu);
+    setRequest[13] = 0xA3;  // 30 LL 02 01 00 04 06 kelpie [A0]
     std::vector<std::uint8_t> truncated = Request("kelpie", 1, mib::kCpu);
     truncated.resize(20);
     const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
         {"wrong community", Request("public", 1, mib::kCpu)},
         {"empty community", Request("", 1, mib::kCpu)},
         {"version 2c", version2},
-        {"GetNextRequest", getNext},
+        {"SetRequest", setRequest},
         {"not BER", {0xDE, 0xAD, 0xBE, 0xEF}},
         {"truncated", truncated},
         {"empty", {}},

@@ -122,9 +122,8 @@ TEST(SnmpValue, ConstructorDefaults) {
     EXPECT_TRUE(reply.active);
 }
 
-// The CPU's OID as an element, and interface 1's ifDescr.
-const std::string kCpuOidHex = "06 0E 2B 06 01 04 01 09 09 6D 01 01 01 01 06 01";
-const std::string kDescrOidHex = "06 0A 2B 06 01 02 01 02 02 01 02 01";
+const std::string kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
+const std::string kDescrOid = "1.3.6.1.2.1.2.2.1.2.1";
 
 // A GetResponse binding an OID to a value, each part given or the default.
 struct TMessage {
@@ -132,12 +131,13 @@ struct TMessage {
     std::uint8_t pduTag = 0xA2;
     std::int32_t requestId = 5;
     std::int32_t errorStatus = 0;
-    std::string oidHex = kCpuOidHex;
+    std::string oid = kCpuOid;
 };
 
 std::vector<std::uint8_t> Message(const TMessage& m) {
     std::vector<std::uint8_t> value = FromHex(m.valueHex);
-    std::vector<std::uint8_t> oid = FromHex(m.oidHex);
+    std::vector<std::uint8_t> oid(64);
+    oid.resize(TAsn1Object(m.oid).Encode(oid));
     auto wrap = [](std::uint8_t tag, std::vector<std::uint8_t> contents) {
         std::vector<std::uint8_t> out = {tag};
         std::array<std::uint8_t, 3> length{};
@@ -268,8 +268,6 @@ TEST(SnmpValue, OtherShapesFillNothing) {
 TEST(SnmpValue, ReadReplyFilesOnlyTheAnswerToAnOpenRequest) {
     using namespace std::chrono_literals;
     const TSnmpClock::time_point sent{1000s};
-    const std::string kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
-    const std::string kDescrOid = "1.3.6.1.2.1.2.2.1.2.1";
     const struct {
         const char* name;
         std::vector<std::uint8_t> datagram;
@@ -280,10 +278,10 @@ TEST(SnmpValue, ReadReplyFilesOnlyTheAnswerToAnOpenRequest) {
         {"answer ten seconds late", Message(TMessage{}), sent + 10s, true},
         {"answer over ten seconds late", Message(TMessage{}), sent + 10s + 1ms, false},
         {"another open request with its own OID",
-         Message(TMessage{.valueHex = "04 01 41", .requestId = 6, .oidHex = kDescrOidHex}),
+         Message(TMessage{.valueHex = "04 01 41", .requestId = 6, .oid = kDescrOid}),
          sent + 11s, true},
         {"the right id with another request's OID",
-         Message(TMessage{.valueHex = "04 01 41", .oidHex = kDescrOidHex}), sent, false},
+         Message(TMessage{.valueHex = "04 01 41", .oid = kDescrOid}), sent, false},
         {"another id with this request's OID", Message(TMessage{.requestId = 6}), sent, false},
         {"an id never sent", Message(TMessage{.requestId = 7}), sent, false},
         {"an id that shares a slot", Message(TMessage{.requestId = 5 + 1024}), sent, false},
@@ -326,8 +324,57 @@ TEST(SnmpValue, TheFirstAnswerUsesTheRequestUp) {
     // A forged answer with the wrong OID does not use the request up.
     TRecentRequests recent;
     recent.Remember(5, sent, "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1");
-    EXPECT_FALSE(ReadReply(Message(TMessage{.oidHex = kDescrOidHex}), recent, sent)->answered);
+    EXPECT_FALSE(ReadReply(Message(TMessage{.oid = kDescrOid}), recent, sent)->answered);
     EXPECT_TRUE(ReadReply(Message(TMessage{}), recent, sent)->answered);
+}
+
+// A GetNextRequest is answered with the object after the one asked: that
+// answer is taken, and marked as such; one that does not lie after it is not.
+TEST(SnmpValue, AGetNextIsAnsweredByAnObjectAfterTheOneAsked) {
+    using namespace std::chrono_literals;
+    const TSnmpClock::time_point sent{1000s};
+    const std::string kColumn = "1.3.6.1.2.1.2.2.1.2";
+    const struct {
+        const char* name;
+        TMessage reply;
+        bool taken;
+    } cases[] = {
+        {"the first row", {.valueHex = "04 01 41", .oid = kColumn + ".1"}, true},
+        {"a sparse row", {.valueHex = "04 01 41", .oid = kColumn + ".65539"}, true},
+        {"past the column", {.oid = "1.3.6.1.2.1.2.2.1.3.1"}, true},
+        {"the object asked itself", {.valueHex = "04 01 41", .oid = kColumn}, false},
+        {"an object before it", {.valueHex = "04 01 41", .oid = "1.3.6.1.2.1.1.1.0"}, false},
+        {"the end of the agent's objects",
+         {.valueHex = "05 00", .errorStatus = kNoSuchName, .oid = kColumn},
+         true},
+        {"an error with another object", {.valueHex = "05 00", .errorStatus = kGenErr}, false},
+    };
+    for (const auto& c : cases) {
+        TRecentRequests recent;
+        recent.Remember(5, sent, kColumn, true);
+        std::unique_ptr<TSnmpValue> value = ReadReply(Message(c.reply), recent, sent);
+        EXPECT_EQ(!value->oid.empty(), c.taken) << c.name;
+        EXPECT_EQ(value->next, c.taken) << c.name;
+        EXPECT_EQ(!recent.Asked(5, sent), c.taken) << c.name << ": used up when taken";
+    }
+}
+
+TEST(SnmpOid, OrderOfTheTree) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool before;
+    } cases[] = {
+        {"1.3", "1.3.6", true},
+        {"1.3.6", "1.3", false},
+        {"1.3.6", "1.3.6", false},
+        {"1.3.6.1.2.1.2.2.1.2.9", "1.3.6.1.2.1.2.2.1.2.10", true},  // numbers, not texts
+        {"1.3.6.1.2.1.2.2.1.2.10", "1.3.6.1.2.1.2.2.1.2.9", false},
+        {"1.3.6.1.2.1.2.2.1.2.65540", "1.3.6.1.2.1.2.2.1.3.1", true},
+        {"1.3.6.1.4.1", "1.3.6.1.2.1.1", false},
+        {"1.3.6.1.2.1.2.2.1.2", "1.3.6.1.2.1.2.2.1.2.1", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OidBefore(c.a, c.b), c.before) << c.a << " " << c.b;
 }
 
 // An error reply answers nothing; the connection hands it on with its OID

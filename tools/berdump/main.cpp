@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "asn1/Asn1.h"
@@ -21,6 +22,7 @@ constexpr int kUsage = 2;
 constexpr const char* kHelp =
     "Usage: berdump HEX...\n"
     "       berdump --get COMMUNITY REQUEST-ID OID\n"
+    "       berdump --getnext COMMUNITY REQUEST-ID OID\n"
     "       berdump --help\n"
     "\n"
     "berdump HEX... decodes one BER datagram, such as an SNMP message, and prints\n"
@@ -52,6 +54,9 @@ constexpr const char* kHelp =
     "pairs separated by single spaces on one line. REQUEST-ID is a signed 32-bit\n"
     "decimal number; OID is dotted decimal with at least two arcs, such as\n"
     "1.3.6.1.2.1.1.3.0.\n"
+    "\n"
+    "berdump --getnext COMMUNITY REQUEST-ID OID prints the GetNextRequest for\n"
+    "that OID the same way: the monitor sends it to learn the router's interfaces.\n"
     "\n"
     "Wrong arguments exit with 2.\n";
 
@@ -121,8 +126,8 @@ bool IsDottedDecimal(std::string_view oid) {
     return arcs >= 2;
 }
 
-int PrintGetRequest(const std::string& community, std::string_view requestIdText,
-                    const std::string& oid) {
+int PrintRequest(int pduTag, const std::string& community, std::string_view requestIdText,
+                 const std::string& oid) {
     std::int32_t requestId = 0;
     auto [end, ec] = std::from_chars(requestIdText.data(),
                                      requestIdText.data() + requestIdText.size(), requestId);
@@ -134,7 +139,7 @@ int PrintGetRequest(const std::string& community, std::string_view requestIdText
     if (!IsDottedDecimal(oid))
         return Usage("OID is not dotted decimal with two arcs or more: " + oid);
 
-    TAsn1SnmpGet request(community, requestId, oid);
+    TAsn1SnmpGet request(community, requestId, oid, pduTag);
     std::vector<std::uint8_t> out(65536);
     std::size_t size = request.Encode(out);
     if (size == 0) return Fail("the request does not encode: the community or the OID is too long");
@@ -151,9 +156,11 @@ int main(int argc, char** argv) {
         std::fputs(kHelp, stdout);
         return kOk;
     }
-    if (!args.empty() && args[0] == "--get") {
-        if (args.size() != 4) return Usage("--get takes COMMUNITY REQUEST-ID OID");
-        return PrintGetRequest(args[1], args[2], args[3]);
+    for (auto [option, pduTag] : {std::pair{"--get", kGetRequestTag},
+                                  std::pair{"--getnext", kGetNextRequestTag}}) {
+        if (args.empty() || args[0] != option) continue;
+        if (args.size() != 4) return Usage(args[0] + " takes COMMUNITY REQUEST-ID OID");
+        return PrintRequest(pduTag, args[1], args[2], args[3]);
     }
     if (!args.empty() && args[0].starts_with("-")) return Usage("unknown option " + args[0]);
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -120,16 +121,33 @@ TSimReply TSimAgent::Handle(std::span<const std::uint8_t> datagram) const {
         reply.summary += " ignored=wrong-community";
         return reply;
     }
-    if (request.pduTag != 0) {
+    const bool next = request.pduTag == kGetNextRequestTag;
+    if (request.pduTag != kGetRequestTag && !next) {
         reply.summary += " ignored=pdu-" + std::to_string(request.pduTag);
         return reply;
     }
+    if (next) reply.summary += " getnext";
 
+    // A GetNextRequest is answered with the objects that follow the ones
+    // asked for, bound to their own names (RFC 1157); past the last one,
+    // with noSuchName.
+    TSimRequest answered = request;
     std::vector<std::unique_ptr<TAsn1Base>> values;
     int errorIndex = 0;
     std::string answers;
     for (std::size_t i = 0; i < request.oids.size(); ++i) {
-        values.push_back(router_.Get(request.oids[i]));
+        if (next) {
+            std::optional<std::string> following = router_.Next(request.oids[i]);
+            if (following) answered.oids[i] = *following;
+            if (!following) {
+                values.push_back(nullptr);
+                if (errorIndex == 0) errorIndex = static_cast<int>(i) + 1;
+                if (!answers.empty()) answers += ',';
+                answers += "-";
+                continue;
+            }
+        }
+        values.push_back(router_.Get(answered.oids[i]));
         if (!values.back() && errorIndex == 0) errorIndex = static_cast<int>(i) + 1;
         if (!answers.empty()) answers += ',';
         answers += values.back() ? Describe(*values.back()) : std::string("-");
@@ -137,7 +155,14 @@ TSimReply TSimAgent::Handle(std::span<const std::uint8_t> datagram) const {
     int errorStatus = errorIndex != 0 ? kNoSuchName : 0;
     reply.summary += errorStatus != 0 ? " error=noSuchName index=" + std::to_string(errorIndex)
                                       : " value=" + answers;
-    reply.octets = EncodeSimResponse(request, errorStatus, errorIndex, std::move(values));
+    if (next && errorStatus == 0) {
+        std::string names;
+        for (const std::string& oid : answered.oids) names += (names.empty() ? "" : ",") + oid;
+        reply.summary += " next=" + names;
+    }
+    // On an error every binding goes back as it came.
+    reply.octets = EncodeSimResponse(errorStatus != 0 ? request : answered, errorStatus, errorIndex,
+                                     std::move(values));
     if (reply.octets.empty()) {
         // The answer does not fit: say so, with the request's bindings.
         reply.octets = EncodeSimResponse(request, kTooBig, 0, {});

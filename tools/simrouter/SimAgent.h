@@ -44,8 +44,8 @@ public:
 
     TSimAgent(TSimRouter& router, std::string community);
 
-    // Answers a GetRequest of version 1 with the right community; anything
-    // else gets no answer.
+    // Answers a GetRequest or GetNextRequest of version 1 with the right
+    // community; anything else gets no answer.
     TSimReply Handle(std::span<const std::uint8_t> datagram) const;
 
 private:

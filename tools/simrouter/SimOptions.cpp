@@ -5,6 +5,7 @@
 #include <map>
 
 #include "snmp/Udpsocket.h"
+#include "tools/simrouter/SimRouter.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ std::string SimHelpText() {
            "                       wrap within about a minute\n"
            "  --restart-after N    restart the router once after N seconds: counters and\n"
            "                       uptime go back to zero\n"
+           "  --interfaces N       play a switch of N interfaces (1 to 10000), numbered as\n"
+           "                       switches number them: ifIndex 1, then 10101 onwards\n"
            "  --loss PERCENT       do not send this share of the replies (0 to 100)\n"
            "  --delay MS           send each reply MS milliseconds late (at most 60000)\n"
            "  --reply-from ADDR    send replies from a second socket bound to ADDR, such as\n"
@@ -81,6 +84,10 @@ std::optional<std::string> ParseSimOptions(const std::vector<std::string>& args,
          }},
         {"--restart-after",
          [&](const std::string& v) { return ReadNumber(v, 1, 86400 * 365, options.restartAfter); }},
+        {"--interfaces",
+         [&](const std::string& v) {
+             return ReadNumber(v, 1, TSimRouter::kMaxInterfaces, options.interfaces);
+         }},
         {"--loss", [&](const std::string& v) { return ReadNumber(v, 0.0, 100.0, options.loss); }},
         {"--delay", [&](const std::string& v) { return ReadNumber(v, 0, 60000, options.delayMs); }},
         {"--reply-from",

@@ -17,6 +17,7 @@ struct TSimOptions {
     bool log = false;
     bool wrapSoon = false;
     int restartAfter = 0;  // 0: never
+    int interfaces = 0;    // 0: the branch router's twelve; else a switch of this many
     double loss = 0;       // percent of replies not sent
     int delayMs = 0;
     std::string replyFrom;  // empty: reply from the listening socket

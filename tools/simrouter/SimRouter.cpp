@@ -32,6 +32,22 @@ constexpr std::array<InterfaceKind, TSimRouter::kInterfaceCount> kInterfaces = {
     {"Null0", 0, 0, 64},
 }};
 
+// A switch's ports, by turns.
+constexpr std::array<InterfaceKind, 4> kPorts = {{
+    {"", 420, 380, 640},
+    {"", 35, 60, 300},
+    {"", 1500, 900, 1100},
+    {"", 0, 0, 64},
+}};
+
+// The columns of the interface table simrouter answers (RFC 1213): ifIndex,
+// ifDescr, ifInOctets, ifInUcastPkts, ifInNUcastPkts, ifOutOctets,
+// ifOutUcastPkts, ifOutNUcastPkts.
+constexpr std::array<long, 8> kIfColumns = {1, 2, 10, 11, 12, 16, 17, 18};
+constexpr std::string_view kIfEntry = "1.3.6.1.2.1.2.2.1.";
+constexpr std::string_view kPoolEntry = "1.3.6.1.4.1.9.9.48.1.1.1.";
+constexpr std::string_view kCpuEntry = "1.3.6.1.4.1.9.9.109.1.1.1.1.";
+
 constexpr std::string_view kSysDescr =
     "Cisco IOS Software, 2900 Software (C2900-UNIVERSALK9-M), Version 15.4(3)M3, "
     "RELEASE SOFTWARE (fc2) - simulated by simrouter";
@@ -63,7 +79,7 @@ std::uint32_t Add(std::uint32_t counter, double amount) {
 
 }  // namespace
 
-TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter)
+TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter, int switchPorts)
     : random_(seed), restartAfter_(restartAfter) {
     cpu = static_cast<int>(Uniform(8, 25));
     // Days of uptime before we were asked first.
@@ -75,10 +91,17 @@ TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter)
         pool.used = static_cast<std::uint32_t>(Uniform(pool.lowest, pool.highest));
     }
 
+    const int count = switchPorts > 0 ? std::min(switchPorts, kMaxInterfaces) : kInterfaceCount;
+    interfaces.resize(static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < interfaces.size(); ++i) {
-        const InterfaceKind& kind = kInterfaces[i];
         TSimInterface& entry = interfaces[i];
-        entry.name = kind.name;
+        InterfaceKind kind = kInterfaces[i % kInterfaces.size()];
+        entry.ifIndex = static_cast<std::int32_t>(i + 1);
+        if (switchPorts > 0) {
+            kind = i == 0 ? kInterfaces[10] : kPorts[(i - 1) % kPorts.size()];
+            entry.ifIndex = i == 0 ? 1 : kFirstPortIndex + static_cast<std::int32_t>(i - 1);
+        }
+        entry.name = switchPorts > 0 && i > 0 ? "GigabitEthernet1/0/" + std::to_string(i) : kind.name;
         entry.unicastIn = kind.unicastIn;
         entry.unicastOut = kind.unicastOut;
         entry.averageSize = kind.averageSize;
@@ -100,6 +123,23 @@ TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter)
         entry.inOctets = start(kind.unicastIn * kind.averageSize);
         entry.outOctets = start(kind.unicastOut * kind.averageSize);
     }
+
+    // Every object answered, in the order of the tree: the system group,
+    // ifNumber, the interface table column by column, the memory pools,
+    // the CPU.
+    objects_ = {"1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.2.0", "1.3.6.1.2.1.1.3.0",
+                "1.3.6.1.2.1.1.5.0", "1.3.6.1.2.1.2.1.0"};
+    for (long column : kIfColumns) {
+        for (const TSimInterface& entry : interfaces)
+            objects_.push_back(std::string(kIfEntry) + std::to_string(column) + "." +
+                               std::to_string(entry.ifIndex));
+    }
+    for (int column : {2, 5, 6}) {
+        for (int pool : {1, 2})
+            objects_.push_back(std::string(kPoolEntry) + std::to_string(column) + "." +
+                               std::to_string(pool));
+    }
+    for (int column : {6, 7, 8}) objects_.push_back(std::string(kCpuEntry) + std::to_string(column) + ".1");
 }
 
 double TSimRouter::Uniform(double low, double high) {
@@ -164,7 +204,8 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
         return Number(ticks, kTagTimeTicks);
     }
     if (oid == "1.3.6.1.2.1.1.5.0") return std::make_unique<TAsn1OctetString>("simrouter");
-    if (oid == "1.3.6.1.2.1.2.1.0") return Number(kInterfaceCount, kTagInteger);
+    if (oid == "1.3.6.1.2.1.2.1.0")
+        return Number(static_cast<std::uint32_t>(interfaces.size()), kTagInteger);
 
     // cpmCPUTotal5secRev, 1minRev and 5minRev of CPU entry 1
     if (oid == mib::kCpu) return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
@@ -176,7 +217,7 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
     long column = 0;
     long row = 0;
     // ciscoMemoryPoolTable: name (2), used (5), free (6) of pools 1 and 2
-    if (TableCell(oid, "1.3.6.1.4.1.9.9.48.1.1.1.", column, row)) {
+    if (TableCell(oid, kPoolEntry, column, row)) {
         if (row < 1 || row > static_cast<long>(pools.size())) return nullptr;
         const TSimPool& pool = pools[static_cast<std::size_t>(row - 1)];
         switch (column) {
@@ -190,10 +231,11 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
                 return nullptr;
         }
     }
-    // ifTable (RFC 1213) of interfaces 1 to 12
-    if (TableCell(oid, "1.3.6.1.2.1.2.2.1.", column, row)) {
-        if (row < 1 || row > kInterfaceCount) return nullptr;
-        const TSimInterface& entry = interfaces[static_cast<std::size_t>(row - 1)];
+    // ifTable (RFC 1213), its rows by ifIndex
+    if (TableCell(oid, kIfEntry, column, row)) {
+        const TSimInterface* found = Interface(row);
+        if (found == nullptr) return nullptr;
+        const TSimInterface& entry = *found;
         switch (column) {
             case 1:
                 return Number(static_cast<std::uint32_t>(row), kTagInteger);
@@ -216,4 +258,19 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
         }
     }
     return nullptr;
+}
+
+const TSimInterface* TSimRouter::Interface(long ifIndex) const {
+    auto found = std::lower_bound(
+        interfaces.begin(), interfaces.end(), ifIndex,
+        [](const TSimInterface& entry, long index) { return entry.ifIndex < index; });
+    return found != interfaces.end() && found->ifIndex == ifIndex ? &*found : nullptr;
+}
+
+std::optional<std::string> TSimRouter::Next(std::string_view oid) const {
+    auto after = std::upper_bound(
+        objects_.begin(), objects_.end(), oid,
+        [](std::string_view asked, const std::string& object) { return OidBefore(asked, object); });
+    if (after == objects_.end()) return std::nullopt;
+    return *after;
 }

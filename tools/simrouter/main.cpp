@@ -52,7 +52,7 @@ public:
     explicit TSimServer(const TSimOptions& options)
         : options_(options),
           seed_(options.seed ? *options.seed : std::random_device{}()),
-          router_(seed_, options.wrapSoon, options.restartAfter),
+          router_(seed_, options.wrapSoon, options.restartAfter, options.interfaces),
           agent_(router_, options.community),
           loss_(seed_ ^ 0x9E3779B9u) {}
 
