@@ -251,8 +251,8 @@ bool OidBefore(std::string_view a, std::string_view b) {
 
 // --- TAsn1SnmpGet ------------------------------------------------------------
 
-TAsn1SnmpGet::TAsn1SnmpGet(std::string_view community, std::int32_t requestId,
-                           std::string_view oid, int pduTag) {
+TAsn1SnmpGet::TAsn1SnmpGet(std::string_view community, std::int32_t requestId, std::string_view oid,
+                           int pduTag) {
     // Keeps the kind name "sequence": on the wire it is one.
     auto communityNode = std::make_unique<TAsn1OctetString>(community);
     auto requestIdNode = std::make_unique<TAsn1Integer>(requestId);

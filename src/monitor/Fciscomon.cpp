@@ -20,6 +20,7 @@
 #include "monitor/Monitorlook.h"
 #include "monitor/Startdir.h"
 #include "monitor/Ventrelicon.h"
+#include "router/Interfacewalk.h"
 #include "router/Readings.h"
 #include "router/Routerconf.h"
 #include "router/Traytip.h"
@@ -96,7 +97,9 @@ bool OnAnyScreen(std::int64_t left, std::int64_t top, QSize size) {
 }  // namespace
 
 TFormCiscoMon::TFormCiscoMon(QWidget* parent)
-    : QMainWindow(parent), Now([] { return QDateTime::currentSecsSinceEpoch(); }) {
+    : QMainWindow(parent),
+      Now([] { return QDateTime::currentSecsSinceEpoch(); }),
+      Steady([] { return std::chrono::steady_clock::now(); }) {
     setObjectName("FormCiscoMon");
     setWindowTitle("Ventrel");
     setFont(MonitorFont());
@@ -130,6 +133,10 @@ void TFormCiscoMon::CreateControls() {
     setCentralWidget(client);
 
     ComboBoxInterface = MakeControl<QComboBox>(client, "ComboBoxInterface", {36, 8, 145, 21});
+    // A switch has hundreds of interfaces: the list drops down as a list of
+    // a few entries with a scroll bar, not as a menu of them all, whatever
+    // the style's own habit.
+    ComboBoxInterface->setStyleSheet("QComboBox { combobox-popup: 0; }");
     ButtonSetup = MakeControl<QPushButton>(client, "ButtonSetup", {187, 8, 75, 21});
     ButtonSetup->setText("Setup");
 
@@ -158,6 +165,9 @@ void TFormCiscoMon::CreateControls() {
         timer->setInterval(1000);
         timer->start();
     }
+    TimerWalk = new QTimer(this);
+    TimerWalk->setObjectName("TimerWalk");
+    TimerWalk->setInterval(static_cast<int>(TInterfaceWalk::kStep.count()));
 }
 
 void TFormCiscoMon::CreateGauges() {
@@ -235,6 +245,7 @@ void TFormCiscoMon::NameForReaders() {
 void TFormCiscoMon::ConnectSignals() {
     connect(TimerPoll, &QTimer::timeout, this, &TFormCiscoMon::TimerPollTimer);
     connect(TimerRequest, &QTimer::timeout, this, &TFormCiscoMon::TimerRequestTimer);
+    connect(TimerWalk, &QTimer::timeout, this, &TFormCiscoMon::TimerWalkTimer);
     // activated fires only when the user picks an entry, never for our own changes.
     connect(ComboBoxInterface, &QComboBox::activated, this,
             &TFormCiscoMon::ComboBoxInterfaceChange);
@@ -271,42 +282,104 @@ void TFormCiscoMon::CreateTaskbar() {
 void TFormCiscoMon::FormCreate() {
     Connection = std::make_unique<TSnmpConnection>(Config->hostname, Config->community);
     Connection->Open();
-    for (int i = 0; i < Config->interfaceCount; ++i) {
-        const TSnmpValue* descr = Config->interfaces[static_cast<std::size_t>(i)].descr;
-        ComboBoxInterface->addItem(QString::fromLocal8Bit(descr->valueText));
-    }
-    // A stored number outside the list leaves nothing selected.
-    int stored = Config->selectedInterface;
-    ComboBoxInterface->setCurrentIndex(stored >= 0 && stored < ComboBoxInterface->count() ? stored
-                                                                                          : -1);
+    // A stored instance beyond the first ten keeps an entry of its own until
+    // the walk finds it; a negative one leaves nothing selected.
+    Config->ChooseInterface(Config->selectedInterface);
+    ShowInterfaceList();
+    StartWalk(false);
+}
+
+int TFormCiscoMon::SelectedInstance() const {
+    const QVariant instance = ComboBoxInterface->currentData();
+    return instance.isValid() ? instance.toInt() : -1;
 }
 
 void TFormCiscoMon::ComboBoxInterfaceChange(int) {
     if (Config == nullptr) return;
-    int index = ComboBoxInterface->currentIndex();
-    if (index == Config->selectedInterface) return;
-    Config->selectedInterface = index;
+    const int instance = SelectedInstance();
+    if (instance == Config->selectedInterface) return;
+    Config->selectedInterface = instance;
+    Config->ChooseInterface(instance);
     Config->Save();
+}
+
+void TFormCiscoMon::StartWalk(bool forget) {
+    Config->walk.Start(Steady(), forget);
+    TimerWalk->start();
 }
 
 void TFormCiscoMon::TimerRequestTimer() {
     if (!Connection) return;
-    Config->RequestTick(Now(), ComboBoxInterface->currentIndex(),
+    if (Config->walk.RetryDue(Steady())) StartWalk(false);
+    Config->RequestTick(Now(), SelectedInstance(),
                         [this](const std::string& oid) { Connection->SendGet(oid); });
+}
+
+bool TFormCiscoMon::FileReply(const TSnmpValue& reply, std::int64_t now) {
+    if (reply.next) {
+        Config->walk.Take(reply);
+        return false;
+    }
+    return Config->FileReply(reply, now);
 }
 
 void TFormCiscoMon::TimerPollTimer() {
     const std::int64_t now = Now();
     bool anyMatched = false;
+    for (const auto& held : heldReplies_) anyMatched = FileReply(*held, now) || anyMatched;
+    heldReplies_.clear();
     std::unique_ptr<TSnmpValue> reply;
     for (int n = 0; Connection && n < maxRepliesPerTick && Connection->Poll(reply) > 0; ++n) {
-        anyMatched = Config->FileReply(*reply, now) || anyMatched;
+        anyMatched = FileReply(*reply, now) || anyMatched;
         reply.reset();
     }
     std::optional<TReadings> readings;
     if (anyMatched) readings = UpdateGauges();
+    if (Config->walk.version() != shownWalkVersion_) ShowInterfaceList();
     Config->ClearFresh();
     UpdateTray(now, readings ? &*readings : nullptr);
+}
+
+void TFormCiscoMon::TimerWalkTimer() {
+    // The walk's answers are taken as they come; the rest wait for the poll
+    // tick, which files them with its time and shows them once a second.
+    std::unique_ptr<TSnmpValue> reply;
+    while (Connection && heldReplies_.size() < static_cast<std::size_t>(maxRepliesPerTick) &&
+           Connection->Poll(reply) > 0) {
+        if (reply->next) {
+            Config->walk.Take(*reply);
+        } else {
+            heldReplies_.push_back(std::move(reply));
+        }
+        reply.reset();
+    }
+    if (std::optional<std::string> oid = Config->walk.Due(Steady()); oid && Connection)
+        Connection->SendGetNext(*oid);
+    if (!Config->walk.Walking()) TimerWalk->stop();
+}
+
+void TFormCiscoMon::ShowInterfaceList() {
+    // Entries come in instance order, the list's too: new ones are put in
+    // their place, gone ones taken out, renamed ones renamed, and the
+    // selected entry stays selected, wherever it moved.
+    const std::vector<TListEntry> list = InterfaceList(*Config);
+    QComboBox* box = ComboBoxInterface;
+    int row = 0;
+    for (const TListEntry& entry : list) {
+        while (row < box->count() && box->itemData(row).toInt() < entry.instance)
+            box->removeItem(row);
+        const QString text = QString::fromLocal8Bit(entry.text);
+        if (row < box->count() && box->itemData(row).toInt() == entry.instance) {
+            if (box->itemText(row) != text) box->setItemText(row, text);
+        } else {
+            box->insertItem(row, text, entry.instance);
+        }
+        ++row;
+    }
+    while (box->count() > row) box->removeItem(row);
+    const int selected = box->findData(Config->selectedInterface);
+    if (box->currentIndex() != selected) box->setCurrentIndex(selected);
+    shownWalkVersion_ = Config->walk.version();
 }
 
 TReadings TFormCiscoMon::UpdateGauges() {
@@ -314,16 +387,10 @@ TReadings TFormCiscoMon::UpdateGauges() {
         PageControl1->setCurrentWidget(TabSheetGauges);
 
     // Renaming an item never changes the selection, so it can be read first.
-    const TReadings readings = ComputeReadings(*Config, ComboBoxInterface->currentIndex());
+    const TReadings readings = ComputeReadings(*Config, SelectedInstance());
     ShowReading(ProgressBarCpu, readings.cpu);
     ShowReading(ProgressBarMem, readings.memory);
-
-    for (int i = 0; i < Config->interfaceCount; ++i) {
-        if (!Config->interfaces[static_cast<std::size_t>(i)].descr->fresh) continue;
-        const int selected = ComboBoxInterface->currentIndex();
-        ComboBoxInterface->setItemText(i, QString::fromLocal8Bit(InterfaceEntry(*Config, i)));
-        ComboBoxInterface->setCurrentIndex(selected);
-    }
+    ShowInterfaceList();
     if (readings.interfaceSelected) UpdatePacketGauges(readings);
     return readings;
 }
@@ -361,7 +428,7 @@ void TFormCiscoMon::UpdateTray(std::int64_t now, const TReadings* readings) {
     }
     if (readings != nullptr) {
         const std::string entry = readings->interfaceSelected
-                                      ? InterfaceEntry(*Config, ComboBoxInterface->currentIndex())
+                                      ? InterfaceEntry(*Config, SelectedInstance())
                                       : std::string();
         Taskbar->SetTip(ReadingsTip(*readings, entry));
     } else if (outage_.Stale() && PageControl1->currentWidget() == TabSheetGauges) {
@@ -380,6 +447,7 @@ void TFormCiscoMon::ButtonSetupClick() {
     Connection->LookUpAgain();
     Connection->SetCommunity(Config->community);
     Config->ForgetAbsent();
+    StartWalk(true);
     Config->Save();
     PageControl1->setCurrentWidget(TabSheetWaiting);
     Taskbar->SetTip(WaitingTip());

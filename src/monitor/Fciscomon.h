@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "router/Outage.h"
 
@@ -21,6 +23,7 @@ class TGaugeBar;
 class THideOnTaskbar;
 class TLargeHtmlLabel;
 class TSnmpConnection;
+class TSnmpValue;
 struct TReadings;
 
 class TFormCiscoMon : public QMainWindow {
@@ -30,8 +33,10 @@ public:
     explicit TFormCiscoMon(QWidget* parent = nullptr);
     ~TFormCiscoMon() override;
 
-    // The wall clock in whole seconds; tests set their own.
+    // The wall clock in whole seconds, and the clock that paces the walk of
+    // the router's interfaces; tests set their own.
     std::function<std::int64_t()> Now;
+    std::function<std::chrono::steady_clock::time_point()> Steady;
 
     // At most this many datagrams are read in one poll tick, so that a flood
     // at the local port cannot freeze the window; the rest wait for the next.
@@ -39,6 +44,8 @@ public:
 
     QTimer* TimerPoll;
     QTimer* TimerRequest;
+    // Runs only while the router's interfaces are walked, at the walk's pace.
+    QTimer* TimerWalk;
     QComboBox* ComboBoxInterface;
     QPushButton* ButtonSetup;
     QMenu* File1;
@@ -65,9 +72,13 @@ public:
     TSnmpConnection* connection() const { return Connection.get(); }
     THideOnTaskbar* taskbar() const { return Taskbar.get(); }
 
+    // The instance of the interface selected in the list, or -1.
+    int SelectedInstance() const;
+
 public slots:
     void TimerRequestTimer();
     void TimerPollTimer();
+    void TimerWalkTimer();
     void ComboBoxInterfaceChange(int index);
     void ButtonSetupClick();
     void Exit1Click();
@@ -91,6 +102,12 @@ private:
     void FormClose(QCloseEvent* event);
     TReadings UpdateGauges();
     void UpdatePacketGauges(const TReadings& readings);
+    // The list's entries as the model has them, the selection kept.
+    void ShowInterfaceList();
+    void StartWalk(bool forget);
+    // Files a reply of the link: a walk's answer to the walk, any other to
+    // the model. Returns whether a variable matched.
+    bool FileReply(const TSnmpValue& reply, std::int64_t now);
     // The tray's tip and balloons, once per poll tick; `readings` when a
     // reply matched in it.
     void UpdateTray(std::int64_t now, const TReadings* readings);
@@ -100,4 +117,8 @@ private:
     bool Quitting = false;
     std::unique_ptr<THideOnTaskbar> Taskbar;
     TOutage outage_;
+    // Replies the walk's ticks read between two poll ticks, filed by the
+    // next poll tick as if read there.
+    std::vector<std::unique_ptr<TSnmpValue>> heldReplies_;
+    int shownWalkVersion_ = -1;
 };

@@ -1,5 +1,7 @@
 #include "router/Readings.h"
 
+#include <algorithm>
+
 #include "router/Routerconf.h"
 
 namespace {
@@ -54,23 +56,50 @@ std::optional<TTraffic> Traffic(const TSnmpValue* unicast, const TSnmpValue* non
 
 }  // namespace
 
-TReadings ComputeReadings(const TCiscoConfig& config, int selected) {
+TReadings ComputeReadings(const TCiscoConfig& config, int instance) {
     TReadings readings;
     readings.cpu =
         config.cpu->absent ? std::nullopt : std::optional(static_cast<double>(config.cpu->value));
     readings.memory = Memory(config);
-    if (selected < 0 || selected >= config.interfaceCount) return readings;
-    const TCiscoInterface& it = config.interfaces[static_cast<std::size_t>(selected)];
+    const TCiscoInterface* it = config.FindInterface(instance);
+    if (it == nullptr) return readings;
     readings.interfaceSelected = true;
-    readings.in = Traffic(it.inUcast, it.inNUcast);
-    readings.out = Traffic(it.outUcast, it.outNUcast);
+    readings.in = Traffic(it->inUcast, it->inNUcast);
+    readings.out = Traffic(it->outUcast, it->outNUcast);
     return readings;
 }
 
-std::string InterfaceEntry(const TCiscoConfig& config, int i) {
-    const TSnmpValue& descr = *config.interfaces[static_cast<std::size_t>(i)].descr;
+std::string InterfaceEntry(const TCiscoConfig& config, int instance) {
+    const std::string placeholder = "if" + std::to_string(instance);
+    const TCiscoInterface* it = config.FindInterface(instance);
+    const TSnmpValue* descr = it != nullptr ? it->descr : nullptr;
+    if (descr != nullptr && descr->answered && !descr->absent)
+        return descr->valueText.empty() ? placeholder + " (none)" : descr->valueText;
+    const std::vector<TWalkedInterface>& found = config.walk.found();
+    auto walked = std::lower_bound(
+        found.begin(), found.end(), instance,
+        [](const TWalkedInterface& entry, int wanted) { return entry.instance < wanted; });
+    if (walked != found.end() && walked->instance == instance && !walked->name.empty())
+        return walked->name;
     // A router numbers its interfaces from 1, so instance 0, and any it does
     // not have, is answered with noSuchName.
-    if (!descr.absent && !descr.valueText.empty()) return descr.valueText;
-    return "if" + std::to_string(i) + " (none)";
+    return descr != nullptr && descr->absent ? placeholder + " (none)" : placeholder;
+}
+
+std::vector<TListEntry> InterfaceList(const TCiscoConfig& config) {
+    std::vector<TListEntry> list;
+    list.reserve(static_cast<std::size_t>(config.interfaceCount) + config.walk.found().size() + 1);
+    for (int i = 0; i < config.interfaceCount; ++i) list.push_back({i, InterfaceEntry(config, i)});
+    const int chosen = config.chosenInstance();
+    bool chosenListed = chosen < config.interfaceCount;
+    for (const TWalkedInterface& walked : config.walk.found()) {
+        if (walked.instance < config.interfaceCount) continue;
+        if (!chosenListed && chosen <= walked.instance) {
+            if (chosen < walked.instance) list.push_back({chosen, InterfaceEntry(config, chosen)});
+            chosenListed = true;
+        }
+        list.push_back({walked.instance, InterfaceEntry(config, walked.instance)});
+    }
+    if (!chosenListed) list.push_back({chosen, InterfaceEntry(config, chosen)});
+    return list;
 }

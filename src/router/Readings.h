@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TCiscoConfig;
 
@@ -31,11 +32,22 @@ struct TReadings {
     std::optional<TTraffic> out;
 };
 
-// The readings for interface `selected` of the list (none when it is not
-// one of the model's interfaces).
-TReadings ComputeReadings(const TCiscoConfig& config, int selected);
+// The readings for the interface of `instance` (none when the model holds
+// no such interface).
+TReadings ComputeReadings(const TCiscoConfig& config, int instance);
 
-// The text of list entry `i`: the name the router gave the interface, or,
-// when it answered with none (it has no such interface), its placeholder
-// with a word that says so: "if0 (none)".
-std::string InterfaceEntry(const TCiscoConfig& config, int i);
+// The list's text for the interface of `instance`: the name the router gave
+// it, or its placeholder "if6" until it does, with a word that says so when
+// the router has no such interface: "if0 (none)".
+std::string InterfaceEntry(const TCiscoConfig& config, int instance);
+
+// One entry of the interface list.
+struct TListEntry {
+    int instance = 0;
+    std::string text;
+};
+
+// The interface list: the first ten instances, then every other interface
+// the router has, in ifIndex order, and among them the chosen one even
+// where the walk has not found it (yet).
+std::vector<TListEntry> InterfaceList(const TCiscoConfig& config);

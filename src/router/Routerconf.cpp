@@ -1,5 +1,8 @@
 #include "router/Routerconf.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "router/Oids.h"
 #include "router/SettingsKey.h"
 
@@ -39,10 +42,17 @@ TSnmpValue* TCiscoConfig::AddVariable(std::string oid, bool once, bool active) {
 
 bool TCiscoConfig::AddInterface(int i) {
     if (interfaceCount >= kMaxInterfaces || variableCount() + 5 > kMaxVariables) return false;
-    // The instance is the interface's place in the list, from 0: it is what
-    // the list index and the stored "interface" setting mean.
+    // The instance of the first ten is the interface's place in the list,
+    // from 0: it is what the list index and the stored "interface" setting
+    // meant before the router's own numbers were known.
+    interfaces[static_cast<std::size_t>(interfaceCount)] = BuildInterface(i);
+    ++interfaceCount;
+    return true;
+}
+
+TCiscoInterface TCiscoConfig::BuildInterface(int i) {
     std::string instance = std::to_string(i);
-    TCiscoInterface& entry = interfaces[static_cast<std::size_t>(interfaceCount)];
+    TCiscoInterface entry;
     entry.descr = AddVariable(mib::kIfDescr + instance, true, true);
     entry.inUcast = AddVariable(mib::kIfInUcast + instance, false, false);
     entry.inNUcast = AddVariable(mib::kIfInNUcast + instance, false, false);
@@ -51,11 +61,34 @@ bool TCiscoConfig::AddInterface(int i) {
     entry.descr->valueText = "if" + instance;  // shown until the router names it
     for (TSnmpValue* counter : {entry.inUcast, entry.inNUcast, entry.outUcast, entry.outNUcast})
         counter->counter = true;
-    ++interfaceCount;
-    return true;
+    return entry;
 }
 
-void TCiscoConfig::RequestTick(std::int64_t now, int selected,
+void TCiscoConfig::ChooseInterface(int instance) {
+    if (instance == chosenInstance_) return;
+    // The variables of the interface chosen before go; a new choice starts
+    // without samples, as any interface's counters do.
+    if (chosenInstance_ >= 0) {
+        const TSnmpValue* old[] = {chosen_.descr, chosen_.inUcast, chosen_.inNUcast,
+                                   chosen_.outUcast, chosen_.outNUcast};
+        std::erase_if(variables, [&](const auto& v) {
+            return std::find(std::begin(old), std::end(old), v.get()) != std::end(old);
+        });
+        chosen_ = {};
+        chosenInstance_ = -1;
+    }
+    if (instance < interfaceCount || variableCount() + 5 > kMaxVariables) return;
+    chosen_ = BuildInterface(instance);
+    chosenInstance_ = instance;
+}
+
+const TCiscoInterface* TCiscoConfig::FindInterface(int instance) const {
+    if (instance >= 0 && instance < interfaceCount)
+        return &interfaces[static_cast<std::size_t>(instance)];
+    return instance >= 0 && instance == chosenInstance_ ? &chosen_ : nullptr;
+}
+
+void TCiscoConfig::RequestTick(std::int64_t now, int instance,
                                const std::function<void(const std::string&)>& send) {
     auto ask = [&](TSnmpValue& v) {
         if (!v.DueAt(now)) return;
@@ -66,9 +99,10 @@ void TCiscoConfig::RequestTick(std::int64_t now, int selected,
         if (v->active && !(v->once && v->answered)) ask(*v);
     }
     // The selected interface's counters whatever their flags say.
-    if (selected < 0 || selected >= interfaceCount) return;
-    const TCiscoInterface& it = interfaces[static_cast<std::size_t>(selected)];
-    for (TSnmpValue* counter : {it.inUcast, it.inNUcast, it.outUcast, it.outNUcast}) ask(*counter);
+    const TCiscoInterface* it = FindInterface(instance);
+    if (it == nullptr) return;
+    for (TSnmpValue* counter : {it->inUcast, it->inNUcast, it->outUcast, it->outNUcast})
+        ask(*counter);
 }
 
 bool TCiscoConfig::FileReply(const TSnmpValue& reply, std::int64_t now) {

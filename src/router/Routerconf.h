@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "router/Interfacewalk.h"
 #include "snmp/Snmp.h"
 
 struct TCiscoPool {
@@ -41,12 +42,23 @@ public:
     // their instance. Returns false, building nothing, when the tables are full.
     bool AddInterface(int i);
 
+    // Makes `instance` the interface whose counters are polled: one of the
+    // list's first ten, or one beyond them (the walk found it, or the
+    // settings name it), for which the model keeps five variables of its
+    // own in place of those of the one chosen before.
+    void ChooseInterface(int instance);
+    // The interface of `instance` whose variables the model holds: one of
+    // the first ten, or the one chosen beyond them; none for any other.
+    const TCiscoInterface* FindInterface(int instance) const;
+    // The instance of the interface chosen beyond the first ten, or -1.
+    int chosenInstance() const { return chosenInstance_; }
+
     // Calls `send` with the OID of every variable a request tick asks for
     // at `now` (whole seconds), in table order, then the four counters of
-    // interface `selected` (none when it is not one of the list's): what
-    // is not answered yet or changes, and what the router lacks once a
+    // interface `instance` (none when the model holds no such interface):
+    // what is not answered yet or changes, and what the router lacks once a
     // TSnmpValue::kAbsentRetry.
-    void RequestTick(std::int64_t now, int selected,
+    void RequestTick(std::int64_t now, int instance,
                      const std::function<void(const std::string&)>& send);
 
     // Files a reply received at `now` (whole seconds) into every variable
@@ -78,9 +90,15 @@ public:
     std::vector<std::unique_ptr<TSnmpValue>> variables;  // table order: the poll order
     std::array<TCiscoInterface, kMaxInterfaces> interfaces{};
     int interfaceCount = 0;
+    // The router's interfaces as the walk of their names finds them.
+    TInterfaceWalk walk;
 
 private:
     TSnmpValue* AddVariable(std::string oid, bool once, bool active);
+    TCiscoInterface BuildInterface(int instance);
+
+    TCiscoInterface chosen_{};
+    int chosenInstance_ = -1;
 };
 
 // The program's one router model, made by the main window.

@@ -87,7 +87,6 @@ public:
     bool next = false;
 };
 
-
 // Error-status values of RFC 1157.
 inline constexpr int kNoError = 0;
 inline constexpr int kTooBig = 1;

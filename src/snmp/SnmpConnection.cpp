@@ -187,9 +187,7 @@ void TSnmpConnection::SetCommunity(std::string_view text) {
 
 void TSnmpConnection::SendGet(std::string_view oidText) { Send(oidText, kGetRequestTag); }
 
-void TSnmpConnection::SendGetNext(std::string_view oidText) {
-    Send(oidText, kGetNextRequestTag);
-}
+void TSnmpConnection::SendGetNext(std::string_view oidText) { Send(oidText, kGetNextRequestTag); }
 
 void TSnmpConnection::Send(std::string_view oidText, int pduTag) {
     TakeLookup();
@@ -227,8 +225,8 @@ int TSnmpConnection::Receive(std::unique_ptr<TSnmpValue>& value) {
     return 1;
 }
 
-void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent,
-                               std::string_view oid, bool next) {
+void TRecentRequests::Remember(std::int32_t id, TSnmpClock::time_point sent, std::string_view oid,
+                               bool next) {
     TSent& slot = Slot(id);
     slot.time = sent;
     slot.id = id;
@@ -255,8 +253,7 @@ std::unique_ptr<TSnmpValue> ReadReply(std::span<const std::uint8_t> datagram, TR
     if (datagram.empty()) return reply;
     TAsn1Decoded decoded = Gulp(datagram);
     const std::optional<std::int32_t> id = ResponseRequestId(decoded.node.get());
-    const std::optional<TRecentRequests::TAsked> asked =
-        id ? sent.Asked(*id, now) : std::nullopt;
+    const std::optional<TRecentRequests::TAsked> asked = id ? sent.Asked(*id, now) : std::nullopt;
     if (!asked) return reply;
     reply->SetFromReply(std::move(decoded.node));
     reply->next = asked->next;

@@ -3,7 +3,12 @@
 // plays simrouter with the fault and says what the user sees in the window.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTest>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -248,6 +253,50 @@ TEST_F(RouterFaults, ARouterThatVanishesLeavesTheLastValuesUpAndIsShownAgainWhen
     }
     EXPECT_TRUE(updated) << "no reply was filed after the router came back";
     EXPECT_NE(Shown().totalIn, kept.totalIn);
+}
+
+// A switch numbers its ports 1, then 10101 onwards: the walk lists them all
+// after the first ten, a stored port beyond those keeps its entry until the
+// walk finds it, and choosing a port polls its counters.
+TEST_F(RouterFaults, EveryInterfaceOfASwitchCanBeChosen) {
+    ASSERT_TRUE(sim.Start({"--interfaces", "48", "--seed", "9"}));
+    rig.WriteSettings(SimSettings(10105));
+    rig.Open();
+    QComboBox& list = *rig.window->ComboBoxInterface;
+    ASSERT_EQ(list.count(), 11);
+    EXPECT_EQ(list.currentText(), "if10105") << "the stored port, until the walk finds it";
+
+    EXPECT_EQ(rig.Walk(), 49) << "one request per interface and one past the column";
+    SimTicks(2);
+    ASSERT_EQ(list.count(), 10 + 47);
+    EXPECT_EQ(list.itemText(1), "Vlan1");
+    EXPECT_EQ(list.itemText(2), "if2 (none)");
+    EXPECT_EQ(list.itemText(10), "GigabitEthernet1/0/1");
+    EXPECT_EQ(list.itemData(56).toInt(), 10147);
+    EXPECT_EQ(list.currentText(), "GigabitEthernet1/0/5");
+    EXPECT_EQ(list.currentData().toInt(), 10105);
+    EXPECT_GT(sim.CountLines("oid=1.3.6.1.2.1.2.2.1.11.10105 "), 0);
+    EXPECT_GT(shown[2].ppsIn, 0) << "the port's counters are polled";
+
+    // Chosen from the list, a port is stored by its own number.
+    const int row = list.findData(10120);
+    ASSERT_GE(row, 0);
+    list.setCurrentIndex(row);
+    emit list.activated(row);
+    EXPECT_EQ(QSettings(rig.SettingsPath(), QSettings::IniFormat).value("interface").toInt(),
+              10120);
+    SimTick(3);
+    EXPECT_GT(sim.CountLines("oid=1.3.6.1.2.1.2.2.1.11.10120 "), 0);
+
+    // Hundreds of entries stay usable: typing a name finds it, and the
+    // list's popup scrolls.
+    list.setFocus();
+    QTest::keyClicks(&list, "GigabitEthernet1/0/33");
+    EXPECT_EQ(list.currentText(), "GigabitEthernet1/0/33");
+    rig.window->show();
+    list.showPopup();
+    EXPECT_TRUE(list.view()->verticalScrollBar()->isVisible());
+    list.hidePopup();
 }
 
 // The local clock of the tip, five and a half hours ahead of UTC, for the

@@ -264,21 +264,21 @@ TEST_F(MonitorWindow, RequestsPerTick) {
         for (const TFakeRequest& request : router.requests) oids.push_back(request.oid);
         return oids;
     };
-    std::vector<std::string> steady = asked();
-    ASSERT_EQ(steady.size(), 9u);
-    EXPECT_EQ(steady[0], kCpu);
-    EXPECT_EQ(steady[1], kPoolUsed + "1");
-    EXPECT_EQ(steady[2], kPoolFree + "1");
-    EXPECT_EQ(steady[8], kOutNUcast + "6");
+    std::vector<std::string> everyTick = asked();
+    ASSERT_EQ(everyTick.size(), 9u);
+    EXPECT_EQ(everyTick[0], kCpu);
+    EXPECT_EQ(everyTick[1], kPoolUsed + "1");
+    EXPECT_EQ(everyTick[2], kPoolFree + "1");
+    EXPECT_EQ(everyTick[8], kOutNUcast + "6");
 
     // The router has no interface 0 (noSuchName): its name is asked for
     // again a minute later, not every second.
     now = lastAsked + 59;
     EXPECT_EQ(asked().size(), 9u);
     now = lastAsked + 60;
-    steady = asked();
-    EXPECT_EQ(steady.size(), 10u);
-    EXPECT_EQ(std::count(steady.begin(), steady.end(), kDescr + "0"), 1);
+    everyTick = asked();
+    EXPECT_EQ(everyTick.size(), 10u);
+    EXPECT_EQ(std::count(everyTick.begin(), everyTick.end(), kDescr + "0"), 1);
 
     // With nothing selected, no counters are asked for.
     window->ComboBoxInterface->setCurrentIndex(-1);

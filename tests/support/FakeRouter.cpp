@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 
 #include "tools/simrouter/SimAgent.h"
@@ -66,8 +67,8 @@ int TFakeRouter::Serve(int waitMs) {
         TSimRequest read;
         TAsn1Decoded decoded = Gulp(std::span(buffer).first(static_cast<std::size_t>(n)));
         if (!ReadSimRequest(decoded.node.get(), read) || read.oids.size() != 1) continue;
-        TFakeRequest request{read.community, read.requestId, read.oids[0], from.sin_addr.s_addr,
-                             ntohs(from.sin_port)};
+        TFakeRequest request{read.community,       read.requestId,       read.oids[0],
+                             from.sin_addr.s_addr, ntohs(from.sin_port), read.pduTag};
         requests.push_back(request);
         if (answer) Reply(request);
     }
@@ -82,6 +83,14 @@ void TFakeRouter::Reply(const TFakeRequest& request) {
     asked.requestId = request.requestId;
     auto as = answerAs_.find(request.oid);
     asked.oids = {as != answerAs_.end() ? as->second : request.oid};
+    if (request.pduTag == kGetNextRequestTag) {
+        // The table's first OID after the one asked, in the tree's order.
+        std::optional<std::string> next;
+        for (const auto& [oid, value] : values_) {
+            if (OidBefore(request.oid, oid) && (!next || OidBefore(oid, *next))) next = oid;
+        }
+        if (next) asked.oids = {*next};
+    }
     auto found = values_.find(asked.oids[0]);
     std::vector<std::unique_ptr<TAsn1Base>> values;
     if (found != values_.end()) values.push_back(found->second());

@@ -1,7 +1,8 @@
 // A scripted SNMP agent inside the test: it answers each GetRequest from a
-// table of OIDs with exactly the value the test put there, and records what
-// it was asked. It reads and writes its messages with simrouter's agent
-// code, so only the values differ from the simulated router's. Loopback only.
+// table of OIDs with exactly the value the test put there, a GetNextRequest
+// with the next OID of the table, and records what it was asked. It reads and writes its messages
+// with simrouter's agent code, so only the values differ from the simulated router's. Loopback
+// only.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct TFakeRequest {
     std::string oid;
     std::uint32_t sourceAddress = 0;  // network byte order
     std::uint16_t sourcePort = 0;     // host byte order
+    int pduTag = kGetRequestTag;
 };
 
 class TFakeRouter {

@@ -27,7 +27,8 @@ int TSimRouterProcess::Stop() { return child_.Stop(); }
 
 bool TSimRouterProcess::WaitForRequest(std::uint16_t fromPort, std::int32_t id,
                                        std::chrono::milliseconds timeout) {
-    // Another copy of the program counts its request-ids from 0 as well.
+    // Another copy of the program has request-ids of its own, which may
+    // meet ours.
     const std::string sender = "from=127.0.0.1:" + std::to_string(fromPort) + " ";
     const std::string tag = " id=" + std::to_string(id) + " ";
     auto match = [&](const std::string& l) { return l.starts_with(sender) && Contains(l, tag); };

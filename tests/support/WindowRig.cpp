@@ -35,10 +35,16 @@ void TWindowRig::WriteSettings(const QString& general) {
 }
 
 void TWindowRig::Open() {
+    // The window starts its walk with the real clock; the test's goes on
+    // from there.
+    steady = std::chrono::steady_clock::now();
     window = std::make_unique<TFormCiscoMon>();
     window->TimerPoll->stop();
     window->TimerRequest->stop();
+    // The walk's timer may run in a dialog's loop; the test steps the walk.
+    QObject::disconnect(window->TimerWalk, nullptr, window.get(), nullptr);
     window->Now = [this] { return now; };
+    window->Steady = [this] { return steady; };
 }
 
 int TWindowRig::Request(TSimRouterProcess* router) {
@@ -75,11 +81,22 @@ void TWindowRig::Tick(TFakeRouter& router) {
     window->TimerPollTimer();
 }
 
+int TWindowRig::Walk() {
+    const TInterfaceWalk& walk = Config->walk;
+    for (int step = 0; walk.Walking() && step < 10000; ++step) {
+        steady += TInterfaceWalk::kStep;
+        window->TimerWalkTimer();
+        pollfd ready{window->connection()->socket, POLLIN, 0};
+        ::poll(&ready, 1, 200);
+    }
+    return walk.requests();
+}
+
 bool TWindowRig::Waiting() const {
     return window->PageControl1->currentWidget() == window->TabSheetWaiting;
 }
 
 const TCiscoInterface& TWindowRig::Selected() const {
-    const int sel = window->ComboBoxInterface->currentIndex();
-    return Config->interfaces[static_cast<std::size_t>(std::max(sel, 0))];
+    const TCiscoInterface* selected = Config->FindInterface(window->SelectedInstance());
+    return selected != nullptr ? *selected : Config->interfaces[0];
 }

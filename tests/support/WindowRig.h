@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,9 @@ public:
     void Poll(bool repliesDue);
     // The same against a scripted agent in this process.
     void Tick(TFakeRouter& router);
+    // Steps the walk of the interfaces, each step waiting for its answer,
+    // until it ends. Returns the requests it took.
+    int Walk();
 
     bool Waiting() const;
     // The model's entry of the interface selected in the window's list.
@@ -48,4 +52,5 @@ public:
     QTemporaryDir home;
     std::unique_ptr<TFormCiscoMon> window;
     std::int64_t now = 1'000'000;
+    std::chrono::steady_clock::time_point steady;
 };

@@ -156,8 +156,8 @@ int main(int argc, char** argv) {
         std::fputs(kHelp, stdout);
         return kOk;
     }
-    for (auto [option, pduTag] : {std::pair{"--get", kGetRequestTag},
-                                  std::pair{"--getnext", kGetNextRequestTag}}) {
+    for (auto [option, pduTag] :
+         {std::pair{"--get", kGetRequestTag}, std::pair{"--getnext", kGetNextRequestTag}}) {
         if (args.empty() || args[0] != option) continue;
         if (args.size() != 4) return Usage(args[0] + " takes COMMUNITY REQUEST-ID OID");
         return PrintRequest(pduTag, args[1], args[2], args[3]);

@@ -101,7 +101,8 @@ TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter, int 
             kind = i == 0 ? kInterfaces[10] : kPorts[(i - 1) % kPorts.size()];
             entry.ifIndex = i == 0 ? 1 : kFirstPortIndex + static_cast<std::int32_t>(i - 1);
         }
-        entry.name = switchPorts > 0 && i > 0 ? "GigabitEthernet1/0/" + std::to_string(i) : kind.name;
+        entry.name =
+            switchPorts > 0 && i > 0 ? "GigabitEthernet1/0/" + std::to_string(i) : kind.name;
         entry.unicastIn = kind.unicastIn;
         entry.unicastOut = kind.unicastOut;
         entry.averageSize = kind.averageSize;
@@ -127,8 +128,8 @@ TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter, int 
     // Every object answered, in the order of the tree: the system group,
     // ifNumber, the interface table column by column, the memory pools,
     // the CPU.
-    objects_ = {"1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.2.0", "1.3.6.1.2.1.1.3.0",
-                "1.3.6.1.2.1.1.5.0", "1.3.6.1.2.1.2.1.0"};
+    objects_ = {"1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.2.0", "1.3.6.1.2.1.1.3.0", "1.3.6.1.2.1.1.5.0",
+                "1.3.6.1.2.1.2.1.0"};
     for (long column : kIfColumns) {
         for (const TSimInterface& entry : interfaces)
             objects_.push_back(std::string(kIfEntry) + std::to_string(column) + "." +
@@ -139,7 +140,8 @@ TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter, int 
             objects_.push_back(std::string(kPoolEntry) + std::to_string(column) + "." +
                                std::to_string(pool));
     }
-    for (int column : {6, 7, 8}) objects_.push_back(std::string(kCpuEntry) + std::to_string(column) + ".1");
+    for (int column : {6, 7, 8})
+        objects_.push_back(std::string(kCpuEntry) + std::to_string(column) + ".1");
 }
 
 double TSimRouter::Uniform(double low, double high) {
