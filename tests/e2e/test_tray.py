@@ -25,7 +25,7 @@ class VentrelOnADesktop(unittest.TestCase):
     def setUp(self):
         self.home = temporary_home()
         self.config = os.path.join(self.home, "config")
-        self.desktop = Desktop()
+        self.desktop = self.make_desktop()
         self.addCleanup(remove, self.home)
         self.addCleanup(self.desktop.close)
         self.router_log = os.path.join(self.home, "router.log")
@@ -47,6 +47,13 @@ class VentrelOnADesktop(unittest.TestCase):
 
     # --- helpers ------------------------------------------------------------
 
+    def make_desktop(self):
+        return Desktop()
+
+    def icon_in_tray(self):
+        """The icon's window docked in trayer."""
+        return self.desktop.tray_icon("ventrel")
+
     def start_ventrel(self, program=VENTREL, cwd=None):
         """Starts the program and waits until its window is managed by the
         window manager and its icon docked: only then does closing the
@@ -55,7 +62,7 @@ class VentrelOnADesktop(unittest.TestCase):
         self.window = wait_until(lambda: self.desktop.windows(name="Ventrel"), "the main window",
                                  timeout=30)[0]
         wait_until(lambda: self.desktop.managed(self.window), "the window manager to frame the window")
-        self.icon = wait_until(lambda: self.desktop.tray_icon("ventrel"), "the icon in the tray")
+        self.icon = wait_until(self.icon_in_tray, "the icon in the tray")
 
     def requests_so_far(self):
         with open(self.router_log) as log:
@@ -217,6 +224,32 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertTrue(wait_for(lambda: self.desktop.windows(name="error")),
                         "Unable to find documentation is shown")
         self.assertFalse(os.path.exists(self.opened), "nothing was opened")
+
+
+class VentrelOnAStatusNotifierPanel(VentrelOnADesktop):
+    """The program on xfce4-panel's tray, a StatusNotifier host, which draws
+    the icon and its menu itself from what the program exports over D-Bus.
+    Runs under tests/e2e/private-session (a session bus of its own) with the
+    system's /usr/bin/python3, for which python3-gi is built."""
+
+    def make_desktop(self):
+        return Desktop(panel=True)
+
+    def icon_in_tray(self):
+        from statusnotifier import StatusNotifierBus
+
+        return next(iter(StatusNotifierBus().items()), None)
+
+    def test_the_panel_draws_the_menu_and_quit_saves_the_position(self):
+        self.start_ventrel()
+        self.move_window(140, 120)
+        self.desktop.click_window(self.desktop.panel(), button=3)
+        wait_until(lambda: self.desktop.menu("wrapper-2.0"), "the panel's menu for the icon")
+        self.assertIsNone(self.desktop.menu("ventrel"), "a menu popped by the program itself")
+        self.desktop.keys("Down", "Down", "Return")  # Open Window, (separator), Quit
+        self.assertTrue(self.ended(), "Quit ends the program")
+        self.assertSavedNear(140, 120)
+        self.assertEqual(self.settings().get("hostname"), "192.168.0.1")
 
 
 if __name__ == "__main__":
