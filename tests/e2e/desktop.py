@@ -89,8 +89,9 @@ PANEL_SETTINGS = """<?xml version="1.0" encoding="UTF-8"?>
 
 
 class Desktop:
-    def __init__(self, width=1024, height=768, session_bus=False, panel=False):
-        """panel: xfce4-panel's tray instead of trayer; it needs a session bus."""
+    def __init__(self, width=1024, height=768, session_bus=False, panel=False, tray=True):
+        """panel: xfce4-panel's tray instead of trayer; it needs a session bus.
+        tray: False starts no tray; start_panel() starts one later."""
         self.processes = []
         self.folder = None
         self.env = dict(os.environ)
@@ -121,7 +122,9 @@ class Desktop:
             self.selections = _Selections(self.env["DISPLAY"])
             self.window_manager = self.start(["openbox", "--sm-disable"])
             wait_until(self.window_manager_running, "the window manager")
-            if panel:
+            if not tray:
+                pass
+            elif panel:
                 self.start_panel()
             else:
                 self.tray = self.start(["trayer", "--edge", "bottom", "--align", "right",

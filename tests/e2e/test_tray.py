@@ -11,6 +11,7 @@ import shutil
 import stat
 import subprocess
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -21,7 +22,10 @@ SIMROUTER = os.path.abspath(os.environ.get("SIMROUTER", "build/bin/simrouter"))
 MANUAL = os.path.join(os.path.dirname(os.path.abspath(VENTREL)), "ventrel.html")
 
 
-class VentrelOnADesktop(unittest.TestCase):
+class DesktopCase(unittest.TestCase):
+    """A desktop, the simulated router, a settings folder and an opener of
+    our own; the tests below share them."""
+
     def setUp(self):
         self.home = temporary_home()
         self.config = os.path.join(self.home, "config")
@@ -117,8 +121,9 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertLess(abs(int(saved.get("left", -999)) - left), 40, dict(saved))
         self.assertLess(abs(int(saved.get("top", -999)) - top), 40, dict(saved))
 
-    # --- tests --------------------------------------------------------------
 
+
+class VentrelOnADesktop(DesktopCase):
     def test_icon_is_in_the_tray_at_start(self):
         self.start_ventrel()
         self.assertIsNotNone(self.icon, "the icon docks in the tray")
@@ -226,7 +231,7 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertFalse(os.path.exists(self.opened), "nothing was opened")
 
 
-class VentrelOnAStatusNotifierPanel(VentrelOnADesktop):
+class VentrelOnAStatusNotifierPanel(DesktopCase):
     """The program on xfce4-panel's tray, a StatusNotifier host, which draws
     the icon and its menu itself from what the program exports over D-Bus.
     Runs under tests/e2e/private-session (a session bus of its own) with the
@@ -250,6 +255,30 @@ class VentrelOnAStatusNotifierPanel(VentrelOnADesktop):
         self.assertTrue(self.ended(), "Quit ends the program")
         self.assertSavedNear(140, 120)
         self.assertEqual(self.settings().get("hostname"), "192.168.0.1")
+
+
+class VentrelBeforeAStatusNotifierPanel(DesktopCase):
+    """The panel starts after the program. On X11 Qt decides at the first
+    icon whether a StatusNotifier host runs, and falls back to XEmbed for
+    good; it watches for an XEmbed tray itself, which xfce4-panel's is too."""
+
+    def make_desktop(self):
+        return Desktop(panel=True, tray=False)
+
+    def test_a_panel_that_starts_late_gets_the_icon(self):
+        started = time.monotonic()
+        self.ventrel = self.desktop.start([VENTREL], env=self.env, cwd=self.home)
+        self.window = wait_until(lambda: self.desktop.windows(name="Ventrel"), "the main window",
+                                 timeout=30)[0]
+        wait_until(lambda: self.desktop.managed(self.window), "the window manager to frame the window")
+        # The panel comes five seconds after the program; what is checked is
+        # the icon docking, however long it takes.
+        time.sleep(max(0.0, started + 5 - time.monotonic()))
+        self.desktop.start_panel()
+        self.icon = wait_until(lambda: self.desktop.tray_icon("ventrel"), "the icon in the panel's tray")
+        self.hide()
+        self.desktop.click_window(self.icon)
+        self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)), "a left click restores")
 
 
 if __name__ == "__main__":
