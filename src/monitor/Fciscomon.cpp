@@ -24,6 +24,7 @@
 #include "router/Readings.h"
 #include "router/Routerconf.h"
 #include "router/Traytip.h"
+#include "shell/Desktop.h"
 #include "shell/Faboutventrel.h"
 #include "shell/Fonts.h"
 #include "shell/Formutil.h"
@@ -274,9 +275,14 @@ void TFormCiscoMon::CreateTaskbar() {
     Taskbar->callbackMessage = kTrayCallbackMessage;
     Taskbar->icon = windowIcon();
     Taskbar->keyName = Config->name;
+    Taskbar->noTrayMessage = QStringLiteral(
+        "This desktop has no tray to keep Ventrel in, so its window stays open, and Ventrel "
+        "goes on polling. To end Ventrel, choose File \u203A Exit.");
+    // The menu before the icon: a StatusNotifier host reads it when the
+    // icon registers.
+    Taskbar->SetPopupMenu(PopupMenuTaskbar);
     // The icon stays in the tray from now until the program quits.
     Taskbar->SetAlwaysIcon(true);
-    Taskbar->popupMenu = PopupMenuTaskbar;
 }
 
 void TFormCiscoMon::FormCreate() {
@@ -482,8 +488,13 @@ void TFormCiscoMon::FormClose(QCloseEvent* event) {
         return;
     }
     if (Config != nullptr) {
-        Config->top = y();
-        Config->left = x();
+        // Where the platform keeps the window's place to itself (Wayland),
+        // x() and y() read 0, 0: the stored place, which an X11 session
+        // uses, stays as it was.
+        if (Desktop().Windowing().knowsPosition) {
+            Config->top = y();
+            Config->left = x();
+        }
         Config->Save();
     }
     if (Taskbar) Taskbar->RemoveIcon();

@@ -40,6 +40,12 @@ QRect TDesktop::PrimaryScreen() {
     return screen ? screen->geometry() : QRect();
 }
 
+TWindowing TDesktop::Windowing() {
+    if (!QGuiApplication::platformName().startsWith("wayland")) return {};
+    return {
+        .knowsPosition = false, .canMinimise = false, .canRaise = false, .trayLookedUpOnce = true};
+}
+
 TDesktop& Desktop() { return *current; }
 
 void SetDesktop(TDesktop* desktop) { current = desktop ? desktop : &realDesktop; }

@@ -37,6 +37,19 @@ TFormRestore::TFormRestore(QWidget* owner) : QDialog(owner) {
 
     connect(ButtonOk, &QPushButton::clicked, this, &TFormRestore::ButtonOkClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormRestore::ButtonCancelClick);
+    connect(this, &QDialog::finished, &loop_, &QEventLoop::quit);
+}
+
+int TFormRestore::RunModal() {
+    setModal(true);
+    show();
+    loop_.exec(QEventLoop::DialogExec);
+    return result();
+}
+
+void TFormRestore::ShowAgain() {
+    hide();
+    show();
 }
 
 void TFormRestore::ButtonOkClick() { done(QDialog::Accepted); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QEventLoop>
 
 class QLabel;
 class QLineEdit;
@@ -14,6 +15,13 @@ class TFormRestore : public QDialog {
 public:
     explicit TFormRestore(QWidget* owner = nullptr);
 
+    // Shows the dialog modally and returns its result once it is answered.
+    // Unlike exec(), its loop outlives a hide, so ShowAgain can map it anew.
+    int RunModal();
+    // Hides the dialog and shows it again: a new window, which compositors
+    // that let no program raise itself (Wayland's) put on top and focus.
+    void ShowAgain();
+
     QLabel* Label1;
     QLineEdit* EditPassword;
     QPushButton* ButtonOk;
@@ -22,4 +30,7 @@ public:
 public slots:
     void ButtonOkClick();
     void ButtonCancelClick();
+
+private:
+    QEventLoop loop_;
 };

@@ -1,7 +1,6 @@
 #include "shell/Hidetask.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -51,17 +50,52 @@ void THideOnTaskbar::SetAlwaysIcon(bool flag) {
 }
 
 void THideOnTaskbar::AddIcon() {
+    iconShown = true;
     if (!trayIcon_) {
+        if (!IconMayBeMade()) return;
         trayIcon_ = std::make_unique<QSystemTrayIcon>();
         trayIcon_->setObjectName("TrayIcon");
         connect(trayIcon_.get(), &QSystemTrayIcon::activated, this, &THideOnTaskbar::Activated);
+        // Before the icon shows: a StatusNotifier host reads the item's
+        // menu only when the item registers.
+        trayIcon_->setContextMenu(popupMenu_);
     }
     trayIcon_->setIcon(icon);
     tip.resize(CutText(tip, kMaxTip).size());
     trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
     // Where no tray runs yet, the icon docks as soon as one appears.
     trayIcon_->show();
-    iconShown = true;
+}
+
+bool THideOnTaskbar::IconMayBeMade() {
+    // Qt asks for a StatusNotifier host when the first icon is made, and
+    // there (Wayland) never again: an icon made before a host runs would
+    // stay out of every tray for the whole run. So it waits for a host.
+    if (!Desktop().Windowing().trayLookedUpOnce || trayHostRunning()) return true;
+    if (!hostWatch_) {
+        hostWatch_ = new TTrayHostWatch(this);
+        connect(hostWatch_, &TTrayHostWatch::Changed, this, &THideOnTaskbar::TrayHostChanged);
+    }
+    return false;
+}
+
+void THideOnTaskbar::TrayHostChanged() {
+    if (trayIcon_ || !trayHostRunning()) return;
+    if (hostWatch_) hostWatch_->deleteLater();
+    if (iconShown) AddIcon();
+}
+
+bool THideOnTaskbar::TrayShows() const { return trayIcon_ && trayAvailable(); }
+
+void THideOnTaskbar::SetPopupMenu(QMenu* menu) {
+    popupMenu_ = menu;
+    if (!trayIcon_) return;
+    trayIcon_->setContextMenu(menu);
+    if (trayIcon_->isVisible()) {
+        // Shown anew, the icon registers again, and the host reads the menu.
+        trayIcon_->hide();
+        trayIcon_->show();
+    }
 }
 
 void THideOnTaskbar::DeleteIcon() {
@@ -78,7 +112,7 @@ void THideOnTaskbar::SetTip(std::string_view text) {
 
 void THideOnTaskbar::ShowMessage(const QString& title, const QString& text,
                                  QSystemTrayIcon::MessageIcon kind) {
-    if (!trayIcon_ || !iconShown || !trayAvailable() || !Desktop().SupportsTrayMessages()) return;
+    if (!iconShown || !TrayShows() || !Desktop().SupportsTrayMessages()) return;
     Desktop().ShowTrayMessage(*trayIcon_, title, text, kind);
 }
 
@@ -138,15 +172,28 @@ void THideOnTaskbar::HideToTray() {
         return;
     }
     AddIcon();
-    if (!trayAvailable()) {
+    if (!TrayShows()) {
         // Without a tray nobody could bring a hidden window back.
-        if (QWidget* window = form.data()) window->showMinimized();
+        KeepOnScreen();
         return;
     }
     HideForms();
     hidden = true;
     guarded_ = usePassword;
     if (guarded_) GuardHiddenForms();
+}
+
+void THideOnTaskbar::KeepOnScreen() {
+    QWidget* window = form.data();
+    if (Desktop().Windowing().canMinimise) {
+        if (window != nullptr) window->showMinimized();
+        return;
+    }
+    // Nowhere to put the window: it stays, and a close that seemed to do
+    // nothing says once how to end the program.
+    if (toldNoTray_ || noTrayMessage.isEmpty()) return;
+    toldNoTray_ = true;
+    Desktop().MessageBox(noTrayMessage, window != nullptr ? window->windowTitle() : QString());
 }
 
 void THideOnTaskbar::GuardHiddenForms() {
@@ -201,24 +248,20 @@ void THideOnTaskbar::Activated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void THideOnTaskbar::HandleTrayMessage(const TTrayMessage& message) {
-    if (message.lParam == kTrayLeftButtonDown) {
-        RequestRestore();
-    } else if (message.lParam == kTrayRightButtonDown) {
-        ShowTrayMenu();
-    }
-}
-
-void THideOnTaskbar::ShowTrayMenu() {
-    const QPoint at = QCursor::pos();
-    if (popupMenu == nullptr) return;
-    if (QWidget* window = form.data()) window->activateWindow();
-    popupMenu->popup(at);
+    // A right press needs nothing here: the tray shows the icon's menu
+    // itself, and a second one popped by hand would open over it (on
+    // Wayland as a window of its own).
+    if (message.lParam == kTrayLeftButtonDown) RequestRestore();
 }
 
 void THideOnTaskbar::RequestRestore() {
     if (restoring) {
         // The password dialog is open: bring it forward, nothing more.
         if (restoreDialog) {
+            // Where no program may raise itself, a window mapped anew goes on
+            // top; the activation below then has the host's token, where the
+            // host gave one.
+            if (!Desktop().Windowing().canRaise) restoreDialog->ShowAgain();
             restoreDialog->show();
             restoreDialog->raise();
             restoreDialog->activateWindow();
@@ -235,7 +278,7 @@ void THideOnTaskbar::RequestRestore() {
     } else if (usePassword) {
         TFormRestore dialog(form);
         restoreDialog = &dialog;
-        const bool ok = dialog.exec() == QDialog::Accepted;
+        const bool ok = dialog.RunModal() == QDialog::Accepted;
         // Cut as the stored password was read: one longer than the store
         // holds matches by the part it keeps.
         const std::string entered = TextToBuffer(dialog.EditPassword->text());

@@ -1,9 +1,10 @@
 // The tray controller: keeps the program's icon in the tray, hides every
 // window into it, brings them back on a click (asking for the restore
-// password when the settings say so), and shows the tray menu.
+// password when the settings say so), and gives the tray its menu.
 #pragma once
 
 #include <QIcon>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -13,7 +14,8 @@
 #include <string_view>
 #include <vector>
 
-class QMenu;
+#include "shell/Trayhost.h"
+
 class QWidget;
 class TFormRestore;
 
@@ -59,6 +61,11 @@ public:
     void RemoveIcon();
     void HandleTrayMessage(const TTrayMessage& message);
     void RequestRestore();
+    // The icon's menu. Qt shows it on an XEmbed tray and on Windows, and
+    // exports it over D-Bus to a StatusNotifier host, which draws it itself:
+    // nothing here pops it up.
+    void SetPopupMenu(QMenu* menu);
+    QMenu* PopupMenu() const { return popupMenu_; }
     // A new tip for the icon, cut to kMaxTip bytes; the tray hears of it only
     // when it changed.
     void SetTip(std::string_view text);
@@ -66,7 +73,6 @@ public:
     // the icon; elsewhere nothing.
     void ShowMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon kind);
 
-    QMenu* popupMenu = nullptr;
     QPointer<QWidget> form;
     unsigned callbackMessage = 0;
     std::string tip = "Restore";
@@ -81,9 +87,19 @@ public:
     std::string keyName = "qvhidetask";
     QPointer<TFormRestore> restoreDialog;
     std::vector<QPointer<QWidget>> hiddenForms;
+    // Told once, under the form's title, when a close can neither hide the
+    // forms into a tray nor minimise them (Wayland without a StatusNotifier
+    // host): how to end the program instead. Empty: nothing is told.
+    QString noTrayMessage;
 
     // Whether the desktop shows a tray now; tests replace it.
     std::function<bool()> trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    // Whether a StatusNotifier host runs now; tests replace it.
+    std::function<bool()> trayHostRunning = &TTrayHostWatch::HostRunning;
+
+    // Where Qt looks for a StatusNotifier host only once, the icon waits for
+    // one: the session bus changed, and a host may run now.
+    void TrayHostChanged();
 
     QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
 
@@ -94,17 +110,22 @@ protected:
 
 private:
     void AddIcon();
+    bool IconMayBeMade();
+    bool TrayShows() const;
+    void KeepOnScreen();
     void DeleteIcon();
     void LoadTraySettings();
     void HideForms();
     void ShowForms();
     void RestoreWindows();
-    void ShowTrayMenu();
     void Activated(QSystemTrayIcon::ActivationReason reason);
     void GuardHiddenForms();
     void HideAgain();
 
+    QPointer<QMenu> popupMenu_;
     std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    QPointer<TTrayHostWatch> hostWatch_;  // while the icon waits for a host
+    bool toldNoTray_ = false;
     bool guarded_ = false;      // hidden, and only the password brings the forms back
     bool hidingAgain_ = false;  // a HideAgain is on its way
 };

@@ -1,12 +1,15 @@
 """A throwaway X desktop for end-to-end tests: Xvfb, the openbox window
-manager and the trayer system tray, driven with xdotool and read with
-xwininfo. Every process started here is stopped by close().
+manager and a tray, driven with xdotool and read with xwininfo. The tray is
+trayer (XEmbed), or xfce4-panel's, which is also a StatusNotifier host and
+draws an icon's menu from what the program exports over D-Bus. Every process
+started here is stopped by close().
 
 Tests wait for the state they need (a window managed, a menu mapped, a
 dialog focused) and never for a fixed time: on a loaded machine any fixed
 time is too short."""
 
 import ctypes
+import glob
 import os
 import re
 import shutil
@@ -60,14 +63,42 @@ class _Selections:
             self.display = None
 
 
+# xfce4-panel's settings: one panel at the bottom, no longer than its one
+# plugin, the tray.
+PANEL_SETTINGS = """<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=8;x=512;y=756"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="length" type="uint" value="1"/>
+      <property name="length-adjust" type="bool" value="true"/>
+      <property name="size" type="uint" value="24"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+"""
+
+
 class Desktop:
-    def __init__(self, width=1024, height=768, session_bus=False):
+    def __init__(self, width=1024, height=768, session_bus=False, panel=False, tray=True):
+        """panel: xfce4-panel's tray instead of trayer; it needs a session bus.
+        tray: False starts no tray; start_panel() starts one later."""
         self.processes = []
+        self.folder = None
         self.env = dict(os.environ)
         # No session bus: the tray icon docks the classic X way, into trayer.
         # A screen reader needs one (it finds the accessibility bus through
         # it); without a tray watcher on it the icon still docks into trayer.
-        if not session_bus:
+        if not session_bus and not panel:
             self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.selections = None
         read_end, write_end = os.pipe()
@@ -91,10 +122,15 @@ class Desktop:
             self.selections = _Selections(self.env["DISPLAY"])
             self.window_manager = self.start(["openbox", "--sm-disable"])
             wait_until(self.window_manager_running, "the window manager")
-            self.tray = self.start(["trayer", "--edge", "bottom", "--align", "right", "--widthtype",
-                                    "request", "--height", "24", "--SetDockType", "true",
-                                    "--transparent", "false"])
-            wait_until(self.tray_running, "the tray")
+            if not tray:
+                pass
+            elif panel:
+                self.start_panel()
+            else:
+                self.tray = self.start(["trayer", "--edge", "bottom", "--align", "right",
+                                        "--widthtype", "request", "--height", "24",
+                                        "--SetDockType", "true", "--transparent", "false"])
+                wait_until(self.tray_running, "the tray")
         except BaseException:
             self.close()
             raise
@@ -111,6 +147,28 @@ class Desktop:
             raise RuntimeError(f"{command}: {result.stderr}")
         return result.stdout
 
+    def start_panel(self):
+        """xfce4-panel with its tray, and the settings daemon it reads them
+        from; ready once its tray is the bus's StatusNotifier host."""
+        from statusnotifier import StatusNotifierBus  # python3-gi: only with a panel
+
+        self.folder = tempfile.mkdtemp(prefix="ventrel-panel-")
+        channels = os.path.join(self.folder, "xfce4", "xfconf", "xfce-perchannel-xml")
+        os.makedirs(channels)
+        with open(os.path.join(channels, "xfce4-panel.xml"), "w") as settings:
+            settings.write(PANEL_SETTINGS)
+        env = dict(self.env, XDG_CONFIG_HOME=self.folder)
+        self.start(glob.glob("/usr/lib/*/xfce4/xfconf/xfconfd")[:1], env=env)
+        self.start(["xfce4-panel", "--disable-wm-check"], env=env)
+        wait_until(StatusNotifierBus().host_running, "xfce4-panel's tray on the session bus")
+
+    def panel(self):
+        """xfce4-panel's window, once mapped."""
+        for window in self.windows(classname="xfce4-panel"):
+            if "DOCK" in self.run(["xprop", "-id", str(window), "_NET_WM_WINDOW_TYPE"]):
+                return window
+        return None
+
     def close(self):
         if self.selections:
             self.selections.close()
@@ -122,6 +180,8 @@ class Desktop:
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
+        if self.folder:
+            remove(self.folder)
 
     # --- reading the screen -------------------------------------------------
 
@@ -170,9 +230,10 @@ class Desktop:
         return self.run(["xdotool", "getwindowfocus"]).strip() == str(window)
 
     def menu(self, classname):
-        """The popup menu the program shows now, or None: a window of its own
-        on the root that bypasses the window manager and is no tool tip (the
-        docked icon bypasses it too, but lives inside the tray)."""
+        """The popup menu that the program (or xfce4-panel's tray, whose
+        class is wrapper-2.0) shows now, or None: a window of its own on the
+        root that bypasses the window manager and is no tool tip (the docked
+        icon bypasses it too, but lives inside the tray)."""
         for window in self.windows(classname=classname):
             if not self.on_root(window) or "Override Redirect State: yes" not in self.run(
                     ["xwininfo", "-id", str(window)]):

@@ -11,6 +11,7 @@ import shutil
 import stat
 import subprocess
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -21,11 +22,14 @@ SIMROUTER = os.path.abspath(os.environ.get("SIMROUTER", "build/bin/simrouter"))
 MANUAL = os.path.join(os.path.dirname(os.path.abspath(VENTREL)), "ventrel.html")
 
 
-class VentrelOnADesktop(unittest.TestCase):
+class DesktopCase(unittest.TestCase):
+    """A desktop, the simulated router, a settings folder and an opener of
+    our own; the tests below share them."""
+
     def setUp(self):
         self.home = temporary_home()
         self.config = os.path.join(self.home, "config")
-        self.desktop = Desktop()
+        self.desktop = self.make_desktop()
         self.addCleanup(remove, self.home)
         self.addCleanup(self.desktop.close)
         self.router_log = os.path.join(self.home, "router.log")
@@ -47,6 +51,13 @@ class VentrelOnADesktop(unittest.TestCase):
 
     # --- helpers ------------------------------------------------------------
 
+    def make_desktop(self):
+        return Desktop()
+
+    def icon_in_tray(self):
+        """The icon's window docked in trayer."""
+        return self.desktop.tray_icon("ventrel")
+
     def start_ventrel(self, program=VENTREL, cwd=None):
         """Starts the program and waits until its window is managed by the
         window manager and its icon docked: only then does closing the
@@ -55,7 +66,7 @@ class VentrelOnADesktop(unittest.TestCase):
         self.window = wait_until(lambda: self.desktop.windows(name="Ventrel"), "the main window",
                                  timeout=30)[0]
         wait_until(lambda: self.desktop.managed(self.window), "the window manager to frame the window")
-        self.icon = wait_until(lambda: self.desktop.tray_icon("ventrel"), "the icon in the tray")
+        self.icon = wait_until(self.icon_in_tray, "the icon in the tray")
 
     def requests_so_far(self):
         with open(self.router_log) as log:
@@ -110,8 +121,9 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertLess(abs(int(saved.get("left", -999)) - left), 40, dict(saved))
         self.assertLess(abs(int(saved.get("top", -999)) - top), 40, dict(saved))
 
-    # --- tests --------------------------------------------------------------
 
+
+class VentrelOnADesktop(DesktopCase):
     def test_icon_is_in_the_tray_at_start(self):
         self.start_ventrel()
         self.assertIsNotNone(self.icon, "the icon docks in the tray")
@@ -217,6 +229,56 @@ class VentrelOnADesktop(unittest.TestCase):
         self.assertTrue(wait_for(lambda: self.desktop.windows(name="error")),
                         "Unable to find documentation is shown")
         self.assertFalse(os.path.exists(self.opened), "nothing was opened")
+
+
+class VentrelOnAStatusNotifierPanel(DesktopCase):
+    """The program on xfce4-panel's tray, a StatusNotifier host, which draws
+    the icon and its menu itself from what the program exports over D-Bus.
+    Runs under tests/e2e/private-session (a session bus of its own) with the
+    system's /usr/bin/python3, for which python3-gi is built."""
+
+    def make_desktop(self):
+        return Desktop(panel=True)
+
+    def icon_in_tray(self):
+        from statusnotifier import StatusNotifierBus
+
+        return next(iter(StatusNotifierBus().items()), None)
+
+    def test_the_panel_draws_the_menu_and_quit_saves_the_position(self):
+        self.start_ventrel()
+        self.move_window(140, 120)
+        self.desktop.click_window(self.desktop.panel(), button=3)
+        wait_until(lambda: self.desktop.menu("wrapper-2.0"), "the panel's menu for the icon")
+        self.assertIsNone(self.desktop.menu("ventrel"), "a menu popped by the program itself")
+        self.desktop.keys("Down", "Down", "Return")  # Open Window, (separator), Quit
+        self.assertTrue(self.ended(), "Quit ends the program")
+        self.assertSavedNear(140, 120)
+        self.assertEqual(self.settings().get("hostname"), "192.168.0.1")
+
+
+class VentrelBeforeAStatusNotifierPanel(DesktopCase):
+    """The panel starts after the program. On X11 Qt decides at the first
+    icon whether a StatusNotifier host runs, and falls back to XEmbed for
+    good; it watches for an XEmbed tray itself, which xfce4-panel's is too."""
+
+    def make_desktop(self):
+        return Desktop(panel=True, tray=False)
+
+    def test_a_panel_that_starts_late_gets_the_icon(self):
+        started = time.monotonic()
+        self.ventrel = self.desktop.start([VENTREL], env=self.env, cwd=self.home)
+        self.window = wait_until(lambda: self.desktop.windows(name="Ventrel"), "the main window",
+                                 timeout=30)[0]
+        wait_until(lambda: self.desktop.managed(self.window), "the window manager to frame the window")
+        # The panel comes five seconds after the program; what is checked is
+        # the icon docking, however long it takes.
+        time.sleep(max(0.0, started + 5 - time.monotonic()))
+        self.desktop.start_panel()
+        self.icon = wait_until(lambda: self.desktop.tray_icon("ventrel"), "the icon in the panel's tray")
+        self.hide()
+        self.desktop.click_window(self.icon)
+        self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)), "a left click restores")
 
 
 if __name__ == "__main__":

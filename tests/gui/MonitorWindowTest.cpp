@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -25,6 +26,7 @@
 #include "tests/support/Accessibility.h"
 #include "tests/support/FakeRouter.h"
 #include "tests/support/Oids.h"
+#include "tests/support/RecordingDesktop.h"
 #include "tests/support/WhenOpen.h"
 #include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
@@ -122,6 +124,13 @@ TEST_F(MonitorWindow, FirstStartShowsTheWaitingTextAndPlaceholderNames) {
                              "MainMenu1"}) {
         EXPECT_NE(window->findChild<QObject*>(name), nullptr) << name;
     }
+    // The tray's menu is the icon's from its start.
+    ASSERT_NE(window->taskbar()->trayIcon(), nullptr);
+    EXPECT_EQ(window->taskbar()->trayIcon()->contextMenu(), window->PopupMenuTaskbar);
+    QStringList entries;
+    for (const QAction* action : window->PopupMenuTaskbar->actions())
+        entries << (action->isSeparator() ? "-" : action->text());
+    EXPECT_EQ(entries, (QStringList{"Open Window", "-", "Quit"}));
 }
 
 TEST_F(MonitorWindow, WaitsUntilTheFirstMatchedReply) {
@@ -535,6 +544,31 @@ TEST_F(MonitorWindow, APositionOffEveryScreenComesBackToThePrimary) {
     WriteSettings(QString("hostname=127.0.0.1:%1\ntop=20\nleft=30\n").arg(router.port()));
     Open();
     EXPECT_EQ(window->pos(), QPoint(30, 20));
+}
+
+TEST_F(MonitorWindow, ExitSavesThePositionOnlyWhereThePlatformTellsIt) {
+    struct {
+        const char* name;
+        bool knowsPosition;
+        QPoint saved;  // left, top
+    } const cases[] = {
+        {"X11 and Windows: where the window is", true, {130, 90}},
+        {"Wayland: the stored place stays", false, {50, 40}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TRecordingDesktop desktop;
+        desktop.windowing.knowsPosition = c.knowsPosition;
+        WriteSettings(
+            QString("hostname=127.0.0.1:%1\ntop=40\nleft=50\ninterface=3\n").arg(router.port()));
+        Open();
+        window->move(130, 90);
+        window->Exit1Click();
+        QSettings stored = Stored();
+        EXPECT_EQ(QPoint(stored.value("left").toInt(), stored.value("top").toInt()), c.saved);
+        EXPECT_EQ(stored.value("interface").toInt(), 3) << "the other settings are saved too";
+        EXPECT_FALSE(window->taskbar()->iconShown) << "the icon leaves the tray";
+    }
 }
 
 TEST_F(MonitorWindow, TheTrayTipShowsTheFiguresOfTicksWithAReply) {

@@ -146,14 +146,63 @@ TEST_F(TrayController, WithoutAnIconNothingIsHidden) {
     EXPECT_EQ(desktop.messages, QStringList{"Error: Internal Error: Taskbar icon is NULL"});
 }
 
-TEST_F(TrayController, WithoutATrayTheWindowIsMinimisedNotHidden) {
+TEST_F(TrayController, WithoutATrayTheWindowStaysWithinReach) {
+    taskbar.noTrayMessage = "To end it, choose File > Exit.";
+    window.setWindowTitle("Ventrel");
     taskbar.trayAvailable = [] { return false; };
-    taskbar.HideToTray();
-    EXPECT_TRUE(window.isVisible()) << "a hidden window could never be reached";
-    EXPECT_TRUE(window.isMinimized());
-    EXPECT_FALSE(taskbar.hidden);
-    Click(kTrayLeftButtonDown);
-    EXPECT_FALSE(window.isMinimized());
+    for (bool canMinimise : {true, false}) {
+        SCOPED_TRACE(canMinimise ? "minimised (X11)" : "nowhere to go (Wayland)");
+        desktop.windowing.canMinimise = canMinimise;
+        window.showNormal();
+        for (int close = 0; close < 2; ++close) {
+            taskbar.HideToTray();
+            EXPECT_TRUE(window.isVisible()) << "a hidden window could never be reached";
+            EXPECT_EQ(window.isMinimized(), canMinimise);
+            EXPECT_FALSE(taskbar.hidden);
+        }
+        Click(kTrayLeftButtonDown);
+        EXPECT_FALSE(window.isMinimized());
+    }
+    EXPECT_EQ(desktop.messages, QStringList{"Ventrel: To end it, choose File > Exit."})
+        << "told once, and only where the window could not go";
+}
+
+// On Wayland Qt looks for a StatusNotifier host once, when the first icon is
+// made: the icon waits until one runs, and Qt is not asked before.
+TEST_F(TrayController, OnWaylandTheIconWaitsForAStatusNotifierHost) {
+    desktop.windowing = {
+        .knowsPosition = false, .canMinimise = false, .canRaise = false, .trayLookedUpOnce = true};
+    THideOnTaskbar late;
+    late.form = &window;
+    late.icon = taskbar.icon;
+    late.keyName = "ventrel";
+    late.tip = "Ventrel";
+    late.noTrayMessage = "No tray.";
+    bool hostRuns = false;
+    late.trayHostRunning = [&hostRuns] { return hostRuns; };
+    late.trayAvailable = [&hostRuns] {
+        EXPECT_TRUE(hostRuns) << "Qt was asked for a tray before a host ran";
+        return hostRuns;
+    };
+    QMenu menu;
+    late.SetPopupMenu(&menu);
+    late.SetAlwaysIcon(true);
+    EXPECT_EQ(late.trayIcon(), nullptr);
+    EXPECT_TRUE(late.iconShown) << "meant for the tray";
+    late.HideToTray();
+    EXPECT_TRUE(window.isVisible());
+    late.TrayHostChanged();
+    EXPECT_EQ(late.trayIcon(), nullptr) << "a watcher without a host";
+
+    hostRuns = true;
+    late.TrayHostChanged();
+    ASSERT_NE(late.trayIcon(), nullptr);
+    EXPECT_TRUE(late.trayIcon()->isVisible());
+    EXPECT_EQ(late.trayIcon()->contextMenu(), &menu);
+    EXPECT_EQ(late.trayIcon()->toolTip(), "Ventrel");
+    late.HideToTray();
+    EXPECT_FALSE(window.isVisible()) << "hidden into the tray that came";
+    EXPECT_EQ(desktop.messages, QStringList{": No tray."});
 }
 
 TEST_F(TrayController, APasswordInAnyLetterCaseRestores) {
@@ -252,27 +301,56 @@ TEST_F(TrayController, SettingsAreReadAtHideTime) {
     EXPECT_TRUE(window.isVisible()) << "the pending restore keeps the settings of its hide";
 }
 
+// Counts the times a widget was shown.
+class TShowCounter : public QObject {
+public:
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) ++shown;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 TEST_F(TrayController, FurtherClicksWhileAskingRaiseTheOneDialog) {
     WriteTraySettings("hidetask_usepassword=1\nhidetask_password=secret\n");
-    taskbar.HideToTray();
-    int dialogs = -1;
-    QTimer::singleShot(0, [&] {
+    for (bool canRaise : {true, false}) {
+        SCOPED_TRACE(canRaise ? "raised (X11)" : "mapped anew (Wayland)");
+        desktop.windowing.canRaise = canRaise;
+        taskbar.HideToTray();
+        int dialogs = -1;
+        TShowCounter counter;
+        QTimer::singleShot(0, [&] {
+            TFormRestore* open = taskbar.restoreDialog.data();
+            ASSERT_NE(open, nullptr);
+            open->installEventFilter(&counter);
+            open->EditPassword->setText("sec");
+            Click(kTrayLeftButtonDown);
+            Click(kTrayLeftButtonDown);
+            dialogs = 0;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<TFormRestore*>(widget) && widget->isVisible()) ++dialogs;
+            }
+            EXPECT_TRUE(taskbar.restoring) << "the request is still being handled";
+            EXPECT_EQ(QApplication::activeModalWidget(), open) << "and the dialog still modal";
+            EXPECT_EQ(counter.shown, canRaise ? 0 : 2);
+            EXPECT_EQ(open->EditPassword->text(), "sec") << "what was typed stays";
+            // Answered from the loop again: a dialog whose loop ended when
+            // it was shown anew is gone by then.
+            QTimer::singleShot(0, [&] {
+                TFormRestore* still = taskbar.restoreDialog.data();
+                ASSERT_NE(still, nullptr) << "the dialog closed when it was shown anew";
+                still->EditPassword->setText("secret");
+                still->ButtonOk->click();
+            });
+        });
         Click(kTrayLeftButtonDown);
-        Click(kTrayLeftButtonDown);
-        dialogs = 0;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<TFormRestore*>(widget) && widget->isVisible()) ++dialogs;
-        }
-        EXPECT_TRUE(taskbar.restoring);
-        TFormRestore* open = taskbar.restoreDialog.data();
-        ASSERT_NE(open, nullptr);
-        open->ButtonCancel->click();
-    });
-    Click(kTrayLeftButtonDown);
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_FALSE(taskbar.restoring);
-    EXPECT_EQ(taskbar.restoreDialog, nullptr);
-    EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(dialogs, 1);
+        EXPECT_FALSE(taskbar.restoring);
+        EXPECT_EQ(taskbar.restoreDialog, nullptr);
+        EXPECT_TRUE(window.isVisible()) << "the dialog shown again still answers";
+    }
 }
 
 // The Tray page of the Configuration dialog against the file and the next
@@ -388,17 +466,17 @@ TEST_F(TrayController, BalloonsOnlyWhereTheTrayShowsThem) {
     }
 }
 
-TEST_F(TrayController, TheRightButtonShowsTheMenu) {
-    Click(kTrayRightButtonDown);  // no menu: nothing happens
+TEST_F(TrayController, TheTrayShowsTheMenuNothingPopsItByHand) {
     QMenu menu;
     menu.addAction("Open Window");
-    taskbar.popupMenu = &menu;
+    taskbar.SetPopupMenu(&menu);
+    EXPECT_EQ(taskbar.trayIcon()->contextMenu(), &menu) << "given to Qt after the icon showed";
+    EXPECT_TRUE(taskbar.trayIcon()->isVisible());
     Click(kTrayRightButtonDown);
-    EXPECT_TRUE(menu.isVisible());
-    menu.hide();
     emit taskbar.trayIcon()->activated(QSystemTrayIcon::Context);
-    EXPECT_TRUE(menu.isVisible()) << "the tray's context activation";
-    menu.hide();
+    EXPECT_FALSE(menu.isVisible()) << "a second menu over the tray's own";
+    taskbar.SetPopupMenu(nullptr);
+    EXPECT_EQ(taskbar.trayIcon()->contextMenu(), nullptr);
 }
 
 }  // namespace

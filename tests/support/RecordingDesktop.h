@@ -23,6 +23,7 @@ public:
                          QSystemTrayIcon::MessageIcon /*kind*/) override {
         balloons << title + ": " + text;
     }
+    TWindowing Windowing() override { return windowing; }
     QString ApplicationFilePath() override {
         return program.isNull() ? TDesktop::ApplicationFilePath() : program;
     }
@@ -32,4 +33,5 @@ public:
     QStringList balloons;
     bool trayMessages = true;  // whether the tray shows balloons
     QString program;           // null: the real path
+    TWindowing windowing;      // X11's, unless a test plays another
 };
