@@ -168,6 +168,9 @@ void TFormCiscoMon::CreateControls() {
     }
     TimerWalk = new QTimer(this);
     TimerWalk->setObjectName("TimerWalk");
+    // Its pace is the walk's: a coarse timer, which may fire early, would
+    // miss every other step.
+    TimerWalk->setTimerType(Qt::PreciseTimer);
     TimerWalk->setInterval(static_cast<int>(TInterfaceWalk::kStep.count()));
 }
 

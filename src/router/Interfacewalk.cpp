@@ -17,8 +17,7 @@ std::optional<std::int32_t> InstanceOf(std::string_view oid) {
     const std::string_view arc = oid.substr(column.size() + 1);
     std::int32_t instance = 0;
     auto [end, error] = std::from_chars(arc.data(), arc.data() + arc.size(), instance);
-    if (error != std::errc{} || end != arc.data() + arc.size() || instance < 0)
-        return std::nullopt;
+    if (error != std::errc{} || end != arc.data() + arc.size() || instance < 0) return std::nullopt;
     return instance;
 }
 
@@ -44,7 +43,7 @@ void TInterfaceWalk::Start(TClock::time_point now, bool forget) {
 }
 
 std::optional<std::string> TInterfaceWalk::Due(TClock::time_point now) {
-    if (state_ != TState::Walking || now - sent_ < kStep) return std::nullopt;
+    if (state_ != TState::Walking || now - sent_ < kMinGap) return std::nullopt;
     if (waiting_ && now - sent_ < kAnswerWait) return std::nullopt;
     if (waiting_ && tries_ >= kTries) {
         gaveUp_ = now;

@@ -26,8 +26,12 @@ public:
     // ifDescr (RFC 1213): the column walked.
     static constexpr char kColumn[] = "1.3.6.1.2.1.2.2.1.2";
     static constexpr std::size_t kMaxInterfaces = 1000;
-    // One request at most per step: 50 a second.
+    // The walk's pace: a step every kStep, one request at most each, so 50
+    // a second. Whatever calls it, two requests are never closer than
+    // kMinGap, which leaves room for a timer that fires a little late after
+    // one that fired on time.
     static constexpr std::chrono::milliseconds kStep{20};
+    static constexpr std::chrono::milliseconds kMinGap{15};
     // An answer that has not come within kAnswerWait is asked for again, up
     // to kTries times in all; then the walk gives up, and is due again
     // kRetryAfter later.

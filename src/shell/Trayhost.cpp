@@ -36,8 +36,8 @@ bool TTrayHostWatch::HostRunning() {
     if (!bus.isConnected() || bus.interface() == nullptr ||
         !bus.interface()->isServiceRegistered(kWatcherService))
         return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        kWatcherService, kWatcherPath, "org.freedesktop.DBus.Properties", "Get");
+    QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
+                                                      "org.freedesktop.DBus.Properties", "Get");
     get << kWatcherInterface << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusMessage reply = bus.call(get, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;

@@ -1,0 +1,126 @@
+// The walk of a switch's interfaces as the real window does it, with its
+// own timers, against simrouter playing a switch of N interfaces: the
+// requests it took, how long until the list was complete, the longest poll
+// tick and walk tick meanwhile, the most requests sent in any one second,
+// and the heap the list's entries hold. Runs only inside a private network
+// namespace (bench/walk puts it there).
+
+#include <malloc.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <string>
+
+#include "monitor/Fciscomon.h"
+#include "router/Routerconf.h"
+#include "shell/Fonts.h"
+#include "snmp/Snmp.h"
+#include "tests/support/NetHelpers.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Bytes the program holds on the heap now.
+long HeapInUse() { return static_cast<long>(mallinfo2().uordblks); }
+
+// Calls `tick` in place of the window's own slot for `timer`, and keeps the
+// longest time it took.
+void Time(QTimer* timer, QObject* window, std::function<void()> tick, double& longest) {
+    QObject::disconnect(timer, nullptr, window, nullptr);
+    QObject::connect(timer, &QTimer::timeout, window, [tick, &longest] {
+        const Clock::time_point start = Clock::now();
+        tick();
+        longest = std::max(longest, Milliseconds(Clock::now() - start));
+    });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (!nettest::InPrivateNetwork()) {
+        std::fprintf(stderr, "bench_walk: not in a private network namespace; run bench/walk\n");
+        return 1;
+    }
+    const int interfaces = argc > 1 ? std::atoi(argv[1]) : 48;
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    QDir(home.path()).mkpath("Quillot");
+    QFile settings(home.path() + "/Quillot/ventrel.conf");
+    if (!settings.open(QIODevice::WriteOnly)) return 1;
+    settings.write("[General]\nhostname=127.0.0.1:16161\ncommunity=kelpie\ninterface=1\n");
+    settings.close();
+
+    QApplication app(argc, argv);
+    RegisterFonts();
+
+    QProcess router;
+    router.setProcessChannelMode(QProcess::MergedChannels);
+    router.start(SIMROUTER_PATH, {"--port", "16161", "--seconds", "90", "--seed", "1",
+                                  "--interfaces", QString::number(interfaces)});
+    if (!router.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "bench_walk: simrouter did not start\n");
+        return 1;
+    }
+
+    const long heapBefore = HeapInUse();
+    const Clock::time_point start = Clock::now();
+    TFormCiscoMon window;
+    double longestPoll = 0;
+    double longestWalk = 0;
+    Time(window.TimerPoll, &window, [&] { window.TimerPollTimer(); }, longestPoll);
+    Time(window.TimerWalk, &window, [&] { window.TimerWalkTimer(); }, longestWalk);
+    const TInterfaceWalk& walk = Config->walk;
+    const int listed = 10 + std::max(0, interfaces - 1);  // ifIndex 1 is among the first ten
+
+    // The requests sent in every 10 ms, from the link's request-ids.
+    std::deque<std::pair<Clock::time_point, std::int32_t>> sent;
+    int mostInASecond = 0;
+    Clock::duration complete{};
+    QTimer sampler;
+    sampler.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        const Clock::time_point now = Clock::now();
+        sent.emplace_back(now, window.connection()->nextRequestId);
+        while (now - sent.front().first > 1s) sent.pop_front();
+        mostInASecond = std::max(mostInASecond, sent.back().second - sent.front().second);
+        if (complete == Clock::duration{} && !walk.Walking() &&
+            window.ComboBoxInterface->count() == listed)
+            complete = now - start;
+        // Two seconds of polling after the list is complete.
+        if (complete != Clock::duration{} && now - start > complete + 2s) app.quit();
+        if (now - start > 80s) app.quit();
+    });
+    sampler.start(10);
+    app.exec();
+
+    const long heapAfter = HeapInUse();
+    std::printf("switch of %d interfaces: walk %s after %d requests\n", interfaces,
+                walk.state() == TInterfaceWalk::TState::Done ? "done" : "NOT done",
+                walk.requests());
+    std::printf("  list complete (%d entries) after %.0f ms\n", window.ComboBoxInterface->count(),
+                Milliseconds(complete));
+    std::printf("  longest poll tick %.3f ms, longest walk tick %.3f ms\n", longestPoll,
+                longestWalk);
+    std::printf("  most requests sent in one second: %d\n", mostInASecond);
+    std::printf("  heap in use: %.1f kB before the window, %.1f kB at the end\n",
+                static_cast<double>(heapBefore) / 1024, static_cast<double>(heapAfter) / 1024);
+    router.terminate();
+    router.waitForFinished(3000);
+    return 0;
+}
