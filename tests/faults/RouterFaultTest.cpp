@@ -293,6 +293,8 @@ TEST_F(RouterFaults, EveryInterfaceOfASwitchCanBeChosen) {
     list.setFocus();
     QTest::keyClicks(&list, "GigabitEthernet1/0/33");
     EXPECT_EQ(list.currentText(), "GigabitEthernet1/0/33");
+    EXPECT_EQ(QSettings(rig.SettingsPath(), QSettings::IniFormat).value("interface").toInt(), 10133)
+        << "found by typing is chosen";
     rig.window->show();
     list.showPopup();
     EXPECT_TRUE(list.view()->verticalScrollBar()->isVisible());
