@@ -46,7 +46,7 @@ std::size_t TCodecBench::EncodeReaimed() {
 
 std::size_t TCodecBench::DecodeGulp() {
     TAsn1Decoded decoded = Gulp(response_);
-    return decoded.result.consumed;
+    return decoded.consumed;
 }
 
 std::size_t TCodecBench::DecodeValue() {

@@ -83,8 +83,10 @@ int main(int argc, char* argv[]) {
     TFormCiscoMon window;
     double longestPoll = 0;
     double longestWalk = 0;
-    Time(window.TimerPoll, &window, [&] { window.TimerPollTimer(); }, longestPoll);
-    Time(window.TimerWalk, &window, [&] { window.TimerWalkTimer(); }, longestWalk);
+    Time(
+        window.TimerPoll, &window, [&] { window.TimerPollTimer(); }, longestPoll);
+    Time(
+        window.TimerWalk, &window, [&] { window.TimerWalkTimer(); }, longestWalk);
     const TInterfaceWalk& walk = Config->walk;
     const int listed = 10 + std::max(0, interfaces - 1);  // ifIndex 1 is among the first ten
 

@@ -49,19 +49,10 @@ std::int32_t ReadDecimal(std::string_view text);
 
 class TAsn1Base;
 
-// Why decoding stopped and at which octet of the datagram (counted from 0).
+// Why decoding stopped, and at which octet of the datagram (counted from 0).
 struct TAsn1Fault {
     Asn1Error error = Asn1Error::None;
     std::size_t offset = 0;
-
-    bool ok() const { return error == Asn1Error::None; }
-};
-
-// What decoding consumed, or why it failed and at which octet of its input.
-struct TAsn1Result {
-    std::size_t consumed = 0;
-    Asn1Error error = Asn1Error::None;
-    std::size_t errorOffset = 0;
 
     bool ok() const { return error == Asn1Error::None; }
 };
@@ -101,10 +92,12 @@ private:
 };
 
 // The outcome of decoding one element: the node (none for an identifier we do
-// not know, whose element is skipped whole) and what was consumed.
+// not know, whose element is skipped whole) and the octets it took, or the
+// fault that dropped it.
 struct TAsn1Decoded {
     std::unique_ptr<TAsn1Base> node;
-    TAsn1Result result;
+    std::size_t consumed = 0;
+    TAsn1Fault fault;
 };
 
 // Reads one element at the start of `in`. Nothing past `in.size()` is read.

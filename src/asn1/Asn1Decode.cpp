@@ -158,9 +158,8 @@ inline TAsn1Fault ReadNode(TAsn1Reader& reader, std::unique_ptr<TAsn1Base>& node
 TAsn1Decoded Gulp(TAsn1Reader& reader) {
     TAsn1Decoded decoded;
     const std::size_t start = reader.Position();
-    TAsn1Fault fault = ReadNode(reader, decoded.node);
-    decoded.result = fault.ok() ? TAsn1Result{reader.Position() - start, Asn1Error::None, 0}
-                                : TAsn1Result{0, fault.error, fault.offset};
+    decoded.fault = ReadNode(reader, decoded.node);
+    if (decoded.fault.ok()) decoded.consumed = reader.Position() - start;
     return decoded;
 }
 

@@ -54,20 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::span<const std::uint8_t> in(data, size);
 
     TAsn1Decoded decoded = Gulp(in);
-    const TAsn1Result& result = decoded.result;
-    if (!result.ok()) {
+    if (!decoded.fault.ok()) {
         EXPECT(!decoded.node);
-        EXPECT(result.errorOffset <= size);
+        EXPECT(decoded.fault.offset <= size);
         TSnmpValue nothing = Reply(nullptr);
         EXPECT(!nothing.answered);
         return 0;
     }
-    EXPECT(result.consumed >= 1 && result.consumed <= size);
+    EXPECT(decoded.consumed >= 1 && decoded.consumed <= size);
     if (!decoded.node) {
         // An element we do not know, left out whole: identifier, length
         // octets and contents.
-        EXPECT(result.consumed >= 2);
-        EXPECT(in[1] < 0x80 ? result.consumed == 2u + in[1] : result.consumed > 2);
+        EXPECT(decoded.consumed >= 2);
+        EXPECT(in[1] < 0x80 ? decoded.consumed == 2u + in[1] : decoded.consumed > 2);
         return 0;
     }
 
@@ -83,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EXPECT(n <= encoded.size());
 
     TAsn1Decoded again = Gulp(std::span(encoded).first(n));
-    EXPECT(again.result.ok() && again.node);
-    EXPECT(again.result.consumed == n);
+    EXPECT(again.fault.ok() && again.node);
+    EXPECT(again.consumed == n);
 
     NormaliseIntegers(*first.reply);
     EXPECT(DumpOf(*again.node) == DumpOf(*first.reply));

@@ -411,8 +411,8 @@ TEST(SnmpWire, GetRequestOctets) {
     n = UdpReceive(catcher, got, from);
     ASSERT_GT(n, 0);
     TAsn1Decoded decoded = Gulp(std::span(got).first(static_cast<std::size_t>(n)));
-    ASSERT_TRUE(decoded.result.ok());
-    EXPECT_EQ(static_cast<std::size_t>(n), decoded.result.consumed);
+    ASSERT_TRUE(decoded.fault.ok());
+    EXPECT_EQ(static_cast<std::size_t>(n), decoded.consumed);
     EXPECT_EQ(got[1], 0x81);
     auto* message = dynamic_cast<TAsn1Sequence*>(decoded.node.get());
     ASSERT_TRUE(message);

@@ -22,7 +22,7 @@ Decoded Decode(std::string_view hex) {
     TAsn1Decoded decoded = Gulp(octets);
     std::string dump;
     if (decoded.node) decoded.node->Dump(dump, 0);
-    return {dump, decoded.result.consumed, decoded.result.error};
+    return {dump, decoded.consumed, decoded.fault.error};
 }
 
 struct DecodeCase {
@@ -77,14 +77,14 @@ TEST(Asn1Decode, LongLengthForms) {
     octets.resize(3 + 128, 'x');
     TAsn1Decoded d = Gulp(octets);
     ASSERT_TRUE(d.node);
-    EXPECT_EQ(d.result.consumed, 131u);
+    EXPECT_EQ(d.consumed, 131u);
     EXPECT_EQ(dynamic_cast<TAsn1OctetString&>(*d.node).data.size(), 128u);
 
     octets = FromHex("04 82 01 00");
     octets.resize(4 + 256, 'y');
     d = Gulp(octets);
     ASSERT_TRUE(d.node);
-    EXPECT_EQ(d.result.consumed, 260u);
+    EXPECT_EQ(d.consumed, 260u);
 }
 
 TEST(Asn1Decode, GetResponse) {
@@ -148,8 +148,8 @@ TEST(Asn1Decode, MalformedDatagramsGiveNoTree) {
         std::vector<std::uint8_t> octets = FromHex(c.hex);
         TAsn1Decoded d = Gulp(octets);
         EXPECT_FALSE(d.node) << c.name;
-        EXPECT_EQ(d.result.error, c.error) << c.name << ": " << Asn1ErrorText(d.result.error);
-        EXPECT_EQ(d.result.errorOffset, c.offset) << c.name;
+        EXPECT_EQ(d.fault.error, c.error) << c.name << ": " << Asn1ErrorText(d.fault.error);
+        EXPECT_EQ(d.fault.offset, c.offset) << c.name;
     }
 }
 
@@ -176,7 +176,7 @@ TEST(Asn1Decode, OidTextLimit) {
     std::vector<std::uint8_t> tooLong = oid(93);
     d = Gulp(tooLong);
     EXPECT_FALSE(d.node);
-    EXPECT_EQ(d.result.error, Asn1Error::OidTooLong);
+    EXPECT_EQ(d.fault.error, Asn1Error::OidTooLong);
 }
 
 // Exactly 1023 characters is allowed; 1024 is not.
@@ -198,7 +198,7 @@ TEST(Asn1Decode, OidTextOfExactly1023Characters) {
 
     octets = encodeText(text.substr(0, 1021) + ".99");  // 1024 characters
     d = Gulp(octets);
-    EXPECT_EQ(d.result.error, Asn1Error::OidTooLong);
+    EXPECT_EQ(d.fault.error, Asn1Error::OidTooLong);
 }
 
 TEST(Asn1Decode, ChildrenLimit) {
@@ -219,7 +219,7 @@ TEST(Asn1Decode, ChildrenLimit) {
     std::vector<std::uint8_t> tooMany = nulls(1025);
     d = Gulp(tooMany);
     EXPECT_FALSE(d.node);
-    EXPECT_EQ(d.result.error, Asn1Error::TooManyChildren);
+    EXPECT_EQ(d.fault.error, Asn1Error::TooManyChildren);
 }
 
 TEST(Asn1Decode, NestingLimit) {
@@ -236,8 +236,8 @@ TEST(Asn1Decode, NestingLimit) {
     std::vector<std::uint8_t> tooDeep = nested(kMaxDepth + 1);
     TAsn1Decoded d = Gulp(tooDeep);
     EXPECT_FALSE(d.node);
-    EXPECT_EQ(d.result.error, Asn1Error::TooDeep);
-    EXPECT_EQ(d.result.errorOffset, 2u * kMaxDepth + 2) << "the contents of the 17th";
+    EXPECT_EQ(d.fault.error, Asn1Error::TooDeep);
+    EXPECT_EQ(d.fault.offset, 2u * kMaxDepth + 2) << "the contents of the 17th";
 }
 
 TEST(Asn1Decode, EncodedRequestDecodesToTheSameTree) {
@@ -246,7 +246,7 @@ TEST(Asn1Decode, EncodedRequestDecodesToTheSameTree) {
     std::size_t n = get.Encode(out);
     TAsn1Decoded d = Gulp(std::span(out).first(n));
     ASSERT_TRUE(d.node);
-    EXPECT_EQ(d.result.consumed, n);
+    EXPECT_EQ(d.consumed, n);
     std::string expected, actual;
     get.Dump(expected, 0);
     d.node->Dump(actual, 0);

@@ -135,10 +135,10 @@ TEST(Asn1RoundTrip, RandomTreesDumpBackToTheSameText) {
         ASSERT_GT(size, 0u) << "tree " << i << " does not encode:\n" << DumpOf(*tree);
 
         TAsn1Decoded decoded = Gulp(std::span(first).first(size));
-        ASSERT_TRUE(decoded.node) << "tree " << i << ": " << Asn1ErrorText(decoded.result.error)
-                                  << " at " << decoded.result.errorOffset << "\n"
+        ASSERT_TRUE(decoded.node) << "tree " << i << ": " << Asn1ErrorText(decoded.fault.error)
+                                  << " at " << decoded.fault.offset << "\n"
                                   << ToHex(std::span(first).first(size));
-        EXPECT_EQ(decoded.result.consumed, size) << "tree " << i;
+        EXPECT_EQ(decoded.consumed, size) << "tree " << i;
 
         std::string original = DumpOf(*tree);
         NormaliseIntegers(*tree);

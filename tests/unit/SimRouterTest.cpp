@@ -33,8 +33,8 @@ struct Response {
 Response Decode(const std::vector<std::uint8_t>& octets) {
     Response r;
     TAsn1Decoded decoded = Gulp(octets);
-    EXPECT_TRUE(decoded.result.ok());
-    EXPECT_EQ(decoded.result.consumed, octets.size());
+    EXPECT_TRUE(decoded.fault.ok());
+    EXPECT_EQ(decoded.consumed, octets.size());
     r.tree = std::move(decoded.node);
     auto* message = dynamic_cast<TAsn1Sequence*>(r.tree.get());
     if (message == nullptr || message->Count() != 3) return r;

@@ -103,8 +103,8 @@ TEST(SnmpdCapture, ResponsesDecodeAndFileAsTheMonitorSeesThem) {
         ASSERT_FALSE(octets.empty()) << c.name << ": no capture";
         TAsn1Decoded decoded = Gulp(octets);
         ASSERT_TRUE(decoded.node) << c.name;
-        EXPECT_TRUE(decoded.result.ok()) << c.name;
-        EXPECT_EQ(decoded.result.consumed, octets.size()) << c.name;
+        EXPECT_TRUE(decoded.fault.ok()) << c.name;
+        EXPECT_EQ(decoded.consumed, octets.size()) << c.name;
         const std::string dump = DumpOf(*decoded.node);
         EXPECT_TRUE(dump.starts_with("sequence\n  integer 0\n  octetstring public\n  implicit 2\n"))
             << c.name << ":\n"
@@ -144,7 +144,7 @@ TEST(SnmpdCapture, SnmpgetsRequestsReadAsSimrouterReadsThem) {
         ASSERT_FALSE(octets.empty()) << c.name << ": no capture";
         TAsn1Decoded decoded = Gulp(octets);
         ASSERT_TRUE(decoded.node) << c.name;
-        EXPECT_EQ(decoded.result.consumed, octets.size()) << c.name;
+        EXPECT_EQ(decoded.consumed, octets.size()) << c.name;
         ExpectSameOctetsWhenEncodedAgain(*decoded.node, octets, c.name);
         TSimRequest request;
         ASSERT_TRUE(ReadSimRequest(decoded.node.get(), request)) << c.name;

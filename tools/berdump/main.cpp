@@ -91,9 +91,9 @@ int DumpDatagram(std::string_view text) {
     if (hex.octets.empty()) return Fail("no input: give the octets in hex");
 
     TAsn1Decoded decoded = Gulp(hex.octets);
-    if (!decoded.result.ok()) {
-        return Fail("malformed at octet " + std::to_string(decoded.result.errorOffset) + ": " +
-                    Asn1ErrorText(decoded.result.error));
+    if (!decoded.fault.ok()) {
+        return Fail("malformed at octet " + std::to_string(decoded.fault.offset) + ": " +
+                    Asn1ErrorText(decoded.fault.error));
     }
     if (!decoded.node) {
         return Fail("unknown identifier octet " + HexByte(hex.octets[0]) + " at octet 0");
@@ -101,7 +101,7 @@ int DumpDatagram(std::string_view text) {
     std::string dump;
     decoded.node->Dump(dump, 0);
     std::fwrite(dump.data(), 1, dump.size(), stdout);
-    std::size_t consumed = decoded.result.consumed;
+    std::size_t consumed = decoded.consumed;
     if (consumed != hex.octets.size()) {
         std::fflush(stdout);
         std::size_t left = hex.octets.size() - consumed;

@@ -101,8 +101,8 @@ TSimReply TSimAgent::Handle(std::span<const std::uint8_t> datagram) const {
     TSimRequest request;
     if (!ReadSimRequest(decoded.node.get(), request)) {
         reply.summary = "not an SNMP message (" + std::to_string(datagram.size()) + " octets)";
-        if (!decoded.result.ok())
-            reply.summary += ": " + std::string(Asn1ErrorText(decoded.result.error));
+        if (!decoded.fault.ok())
+            reply.summary += ": " + std::string(Asn1ErrorText(decoded.fault.error));
         return reply;
     }
 
