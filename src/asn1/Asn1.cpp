@@ -84,9 +84,8 @@ std::size_t PutSubidentifier(std::uint32_t value, std::span<std::uint8_t> out, s
     return n;
 }
 
-// ReadDecimal from `at` on, moving `at` past the digits. `inline`: the
-// encoder reads every arc of every request with it.
-inline std::uint32_t ScanDecimal(std::string_view text, std::size_t& at) {
+// ReadDecimal from `at` on, moving `at` past the digits.
+std::uint32_t ScanDecimal(std::string_view text, std::size_t& at) {
     const std::size_t end = text.size();
     while (at < end && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
     bool negative = false;
@@ -160,6 +159,14 @@ std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out) {
 std::size_t TAsn1Base::Encode(std::span<std::uint8_t>) const { return 0; }
 
 // --- TAsn1Sequence -----------------------------------------------------------
+
+bool TAsn1Sequence::Append(std::unique_ptr<TAsn1Base> child) {
+    if (children.size() >= kMaxChildren) return false;
+    // SNMP's lists hold two to four elements: one allocation, not three.
+    if (children.capacity() == 0) children.reserve(4);
+    children.push_back(std::move(child));
+    return true;
+}
 
 std::size_t TAsn1Sequence::Encode(std::span<std::uint8_t> out) const {
     // The children go where the contents belong if the length takes one

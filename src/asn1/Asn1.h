@@ -10,8 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "asn1/Asn1Pool.h"
-
 // Limits of the tree. The decoder drops a datagram that goes past any of them.
 inline constexpr std::size_t kMaxChildren = 1024;     // children of one constructed node
 inline constexpr std::size_t kMaxContents = 16384;    // contents octets of one constructed node
@@ -111,6 +109,18 @@ TAsn1Decoded Gulp(TAsn1Reader& reader);
 // more than two octets.
 std::size_t EncodeLength(std::size_t length, std::span<std::uint8_t> out);
 
+// The kind names the nodes tell their class by. Code that asks a node's
+// kind compares with these, the very texts the nodes hold.
+namespace asn1kind {
+inline constexpr char kBase[] = "base";
+inline constexpr char kSequence[] = "sequence";
+inline constexpr char kInteger[] = "integer";
+inline constexpr char kOctetString[] = "octetstring";
+inline constexpr char kNull[] = "null";
+inline constexpr char kObject[] = "object";
+inline constexpr char kImplicit[] = "implicit";
+}  // namespace asn1kind
+
 class TAsn1Base {
 public:
     TAsn1Base() = default;
@@ -129,31 +139,15 @@ public:
     // Appends the node's lines to `out`, each indented by `indent` spaces.
     virtual void Dump(std::string& out, int indent) const;
 
-    // Nodes come and go with every datagram: their blocks are recycled
-    // (Asn1Pool.h). The size is the most derived class's, as the virtual
-    // destructor passes it.
-    static void* operator new(std::size_t size) { return TAsn1Pool::Allocate(size); }
-    static void operator delete(void* block, std::size_t size) noexcept {
-        TAsn1Pool::Release(block, size);
-    }
-
-    const char* kindName = "base";
+    const char* kindName = asn1kind::kBase;
 };
 
 class TAsn1Sequence : public TAsn1Base {
 public:
-    TAsn1Sequence() { kindName = "sequence"; }
+    TAsn1Sequence() { kindName = asn1kind::kSequence; }
     // Takes ownership of `child`. Returns false, dropping it, when the node
-    // already holds kMaxChildren children. In the header, as Child is: the
-    // decoder appends every element and the reply is read through Child, and
-    // out of line the two cost about a tenth of receiving it (bench/callgrind).
-    bool Append(std::unique_ptr<TAsn1Base> child) {
-        if (children.size() >= kMaxChildren) return false;
-        // SNMP's lists hold two to four elements: one allocation, not three.
-        if (children.capacity() == 0) children.reserve(4);
-        children.push_back(std::move(child));
-        return true;
-    }
+    // already holds kMaxChildren children.
+    bool Append(std::unique_ptr<TAsn1Base> child);
     int Count() const { return static_cast<int>(children.size()); }
     // The child at `index`, or none past the end.
     TAsn1Base* Child(int index) const {
@@ -165,9 +159,7 @@ public:
     TAsn1Fault Decode(TAsn1Reader& contents) override;
     void Dump(std::string& out, int indent) const override;
 
-    // A std::vector whose storage comes from the node pool.
-    std::vector<std::unique_ptr<TAsn1Base>, TAsn1PoolAllocator<std::unique_ptr<TAsn1Base>>>
-        children;
+    std::vector<std::unique_ptr<TAsn1Base>> children;
 
 protected:
     virtual std::uint8_t Identifier() const { return kTagSequence; }
@@ -181,7 +173,7 @@ public:
     // are unsigned 32-bit numbers and are encoded as such.
     explicit TAsn1Integer(std::int32_t v, std::uint8_t id = kTagInteger)
         : value(v), identifier(id) {
-        kindName = "integer";
+        kindName = asn1kind::kInteger;
     }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
@@ -194,7 +186,9 @@ public:
 
 class TAsn1OctetString : public TAsn1Base {
 public:
-    explicit TAsn1OctetString(std::string_view octets) : data(octets) { kindName = "octetstring"; }
+    explicit TAsn1OctetString(std::string_view octets) : data(octets) {
+        kindName = asn1kind::kOctetString;
+    }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Fault Decode(TAsn1Reader& contents) override;
@@ -207,14 +201,14 @@ public:
 
 class TAsn1Null : public TAsn1Base {
 public:
-    TAsn1Null() { kindName = "null"; }
+    TAsn1Null() { kindName = asn1kind::kNull; }
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Fault Decode(TAsn1Reader& contents) override;
 };
 
 class TAsn1Object : public TAsn1Base {
 public:
-    explicit TAsn1Object(std::string_view text) : oid(text) { kindName = "object"; }
+    explicit TAsn1Object(std::string_view text) : oid(text) { kindName = asn1kind::kObject; }
 
     std::size_t Encode(std::span<std::uint8_t> out) const override;
     TAsn1Fault Decode(TAsn1Reader& contents) override;
@@ -234,7 +228,7 @@ bool OidBefore(std::string_view a, std::string_view b);
 class TAsn1Implicit : public TAsn1Sequence {
 public:
     TAsn1Implicit(bool isConstructed, int number) : constructed(isConstructed), tagNumber(number) {
-        kindName = "implicit";
+        kindName = asn1kind::kImplicit;
     }
     // Returns 0 for a tag number outside 0 to 30: those need the
     // multi-octet identifier form, which is not written.

@@ -12,10 +12,8 @@
 namespace {
 
 // The node for an identifier octet, or none for one we do not know. The one
-// place where identifiers are told apart. `inline`, like ReadNode: without
-// the hint the compiler keeps both out of the loop of every list, which costs
-// a sixth of the decoding (bench/callgrind).
-inline std::unique_ptr<TAsn1Base> MakeNode(std::uint8_t identifier) {
+// place where identifiers are told apart.
+std::unique_ptr<TAsn1Base> MakeNode(std::uint8_t identifier) {
     if ((identifier & 0xE0) == 0xA0)
         return std::make_unique<TAsn1Implicit>(true, identifier & 0x1F);
     if ((identifier & 0xE0) == 0x80)
@@ -27,11 +25,11 @@ inline std::unique_ptr<TAsn1Base> MakeNode(std::uint8_t identifier) {
         case kTagTimeTicks:
             return std::make_unique<TAsn1Integer>(0, identifier);
         case kTagOctetString:
-            return std::make_unique<TAsn1OctetString>("null");
+            return std::make_unique<TAsn1OctetString>(std::string_view{});
         case kTagNull:
             return std::make_unique<TAsn1Null>();
         case kTagObject:
-            return std::make_unique<TAsn1Object>("1.1.1");
+            return std::make_unique<TAsn1Object>(std::string_view{});
         case kTagSequence:
             return std::make_unique<TAsn1Sequence>();
         default:
@@ -142,7 +140,7 @@ namespace {
 // identifier names, filled from its contents, or none for an identifier we
 // do not know, whose element is left out whole (its length octets said where
 // it ends).
-inline TAsn1Fault ReadNode(TAsn1Reader& reader, std::unique_ptr<TAsn1Base>& node) {
+TAsn1Fault ReadNode(TAsn1Reader& reader, std::unique_ptr<TAsn1Base>& node) {
     std::uint8_t identifier = 0;
     TAsn1Reader contents(std::span<const std::uint8_t>{});
     TAsn1Fault fault = reader.ReadElement(identifier, contents);

@@ -2,7 +2,6 @@
 #include "snmp/Snmp.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 void CopyText(std::string& out, std::string_view text) {
@@ -109,18 +108,17 @@ double TSnmpValue::Rate(int window) const {
 namespace {
 
 // Nodes tell their class by their kind name, which only their constructors
-// set; so a node of kind "object" is a TAsn1Object, and the casts below need
-// no run-time type check (which cost more than the rest of this file's work
-// per reply). Equal literals usually share one address: compare that first.
+// set, from asn1kind; so a node of kind asn1kind::kObject is a TAsn1Object,
+// and the casts below are safe.
 bool IsKind(const TAsn1Base* node, const char* kind) {
-    return node != nullptr && (node->kindName == kind || std::strcmp(node->kindName, kind) == 0);
+    return node != nullptr && node->kindName == kind;
 }
 
 // The node as a list of elements with exactly `count` of them, or none. Lists
 // are the sequences and the context-specific nodes (TAsn1Implicit derives from
 // TAsn1Sequence).
 const TAsn1Sequence* ListOf(const TAsn1Base* node, int count) {
-    if (!IsKind(node, "sequence") && !IsKind(node, "implicit")) return nullptr;
+    if (!IsKind(node, asn1kind::kSequence) && !IsKind(node, asn1kind::kImplicit)) return nullptr;
     auto* list = static_cast<const TAsn1Sequence*>(node);
     return list->Count() == count ? list : nullptr;
 }
@@ -135,7 +133,7 @@ struct TBindingParts {
 };
 
 TBindingParts SingleBinding(const TAsn1Base* root) {
-    if (!IsKind(root, "sequence")) return {};
+    if (!IsKind(root, asn1kind::kSequence)) return {};
     const TAsn1Sequence* message = ListOf(root, 3);
     const TAsn1Sequence* pdu = message ? ListOf(message->Child(2), 4) : nullptr;
     const TAsn1Sequence* bindings = pdu ? ListOf(pdu->Child(3), 1) : nullptr;
@@ -144,7 +142,7 @@ TBindingParts SingleBinding(const TAsn1Base* root) {
     const TAsn1Base* status = pdu->Child(1);
     const TAsn1Base* name = binding->Child(0);
     // An error-status that is no INTEGER makes no message we can read.
-    if (!IsKind(status, "integer") || !IsKind(name, "object")) return {};
+    if (!IsKind(status, asn1kind::kInteger) || !IsKind(name, asn1kind::kObject)) return {};
     return {static_cast<const TAsn1Integer*>(status), static_cast<const TAsn1Object*>(name),
             binding->Child(1)};
 }
@@ -154,14 +152,14 @@ TBindingParts SingleBinding(const TAsn1Base* root) {
 std::optional<std::int32_t> ResponseRequestId(const TAsn1Base* root) {
     // SEQUENCE { version, community, [2] { request-id, ... } }
     const TAsn1Sequence* message = ListOf(root, 3);
-    if (message == nullptr || !IsKind(root, "sequence")) return std::nullopt;
+    if (message == nullptr || !IsKind(root, asn1kind::kSequence)) return std::nullopt;
     const TAsn1Base* pdu = message->Child(2);
-    if (!IsKind(pdu, "implicit")) return std::nullopt;
+    if (!IsKind(pdu, asn1kind::kImplicit)) return std::nullopt;
     const auto& response = static_cast<const TAsn1Implicit&>(*pdu);
     if (!response.constructed || response.tagNumber != kGetResponseTag || response.Count() < 1)
         return std::nullopt;
     const TAsn1Base* id = response.Child(0);
-    if (!IsKind(id, "integer")) return std::nullopt;
+    if (!IsKind(id, asn1kind::kInteger)) return std::nullopt;
     return static_cast<const TAsn1Integer&>(*id).value;
 }
 
@@ -174,10 +172,10 @@ void TSnmpValue::SetFromReply(std::unique_ptr<TAsn1Base> tree) {
     errorStatus = parts.status->value;
     if (errorStatus != kNoError) return;
     const TAsn1Base* node = parts.value;
-    if (IsKind(node, "integer")) {
+    if (IsKind(node, asn1kind::kInteger)) {
         value = static_cast<const TAsn1Integer&>(*node).value;
         valueText = std::to_string(value);
-    } else if (IsKind(node, "octetstring")) {
+    } else if (IsKind(node, asn1kind::kOctetString)) {
         // As text: up to the first zero octet.
         CopyText(valueText, static_cast<const TAsn1OctetString&>(*node).data.c_str());
         value = ReadDecimal(valueText);

@@ -40,7 +40,7 @@ std::string Describe(const TAsn1Base& value) {
 
 bool ReadSimRequest(const TAsn1Base* root, TSimRequest& request) {
     const TAsn1Sequence* message =
-        root != nullptr && std::strcmp(root->kindName, "sequence") == 0 ? ListOf(root, 3) : nullptr;
+        root != nullptr && root->kindName == asn1kind::kSequence ? ListOf(root, 3) : nullptr;
     if (message == nullptr) return false;
     auto* version = dynamic_cast<const TAsn1Integer*>(message->Child(0));
     auto* community = dynamic_cast<const TAsn1OctetString*>(message->Child(1));
