@@ -31,8 +31,6 @@ public:
     static constexpr int kMaxVariables = 256;
     static constexpr int kMaxInterfaces = 16;
     static constexpr int kMaxPools = 2;
-    // The size of the text settings' buffers: kMaxText bytes and a terminator.
-    static constexpr std::size_t kTextBufferSize = kMaxText + 1;
 
     TCiscoConfig();
     TCiscoConfig(const TCiscoConfig&) = delete;

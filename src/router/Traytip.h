@@ -3,13 +3,12 @@
 // router has been silent. Every tip fits the tray's 127 bytes.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
-struct TReadings;
+#include "snmp/Limits.h"
 
-inline constexpr std::size_t kTipLimit = 127;
+struct TReadings;
 
 // "Ventrel · FastEthernet0/1 · in 260 pps · out 348 pps · CPU 7% · mem 68%",
 // each figure as its gauge shows it. `entry` is the selected entry of the

@@ -12,7 +12,7 @@
 #include "shell/Formutil.h"
 #include "shell/Hidetask.h"
 #include "shell/Strconv.h"
-#include "snmp/Snmp.h"
+#include "snmp/Limits.h"
 #include "widgets/Largehtmllabel.h"
 
 namespace {
@@ -125,7 +125,7 @@ void TFormRouterConfig::FormCreate() {
     SettingsKey key;
     key.Open(config_.name, false);
     std::string password;
-    key.ReadString(kPasswordValue, "", password, kMaxText + 1);
+    key.ReadString(kPasswordValue, "", password, kTextBufferSize);
     storedUsePassword_ = key.ReadFlag(kUsePasswordValue);
     key.Close();
     passwordStored_ = !password.empty();

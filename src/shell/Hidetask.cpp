@@ -12,7 +12,7 @@
 #include "shell/Desktop.h"
 #include "shell/Frestore.h"
 #include "shell/Strconv.h"
-#include "snmp/Snmp.h"
+#include "snmp/Limits.h"
 #include "snmp/Strutil.h"
 
 long TrayMouseEvent(QSystemTrayIcon::ActivationReason reason) {
@@ -61,7 +61,7 @@ void THideOnTaskbar::AddIcon() {
         trayIcon_->setContextMenu(popupMenu_);
     }
     trayIcon_->setIcon(icon);
-    tip.resize(CutText(tip, kMaxTip).size());
+    tip.resize(CutText(tip, kTipLimit).size());
     trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
     // Where no tray runs yet, the icon docks as soon as one appears.
     trayIcon_->show();
@@ -104,7 +104,7 @@ void THideOnTaskbar::DeleteIcon() {
 }
 
 void THideOnTaskbar::SetTip(std::string_view text) {
-    text = CutText(text, kMaxTip);
+    text = CutText(text, kTipLimit);
     if (text == tip) return;
     tip = text;
     if (trayIcon_) trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
@@ -124,7 +124,7 @@ void THideOnTaskbar::LoadTraySettings() {
     SettingsKey key;
     key.Open(keyName);
     std::string stored;
-    key.ReadString(kPasswordValue, "", stored, kMaxText + 1);
+    key.ReadString(kPasswordValue, "", stored, kTextBufferSize);
     // Fails closed: "yes" asks for the password, as 1 does.
     usePassword = key.ReadFlag(kUsePasswordValue);
     password = stored;

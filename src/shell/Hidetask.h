@@ -51,7 +51,6 @@ class THideOnTaskbar : public QObject {
 
 public:
     static constexpr std::size_t kMaxHiddenForms = 256;
-    static constexpr std::size_t kMaxTip = 127;
 
     explicit THideOnTaskbar(QObject* parent = nullptr);
     ~THideOnTaskbar() override;
@@ -66,7 +65,7 @@ public:
     // nothing here pops it up.
     void SetPopupMenu(QMenu* menu);
     QMenu* PopupMenu() const { return popupMenu_; }
-    // A new tip for the icon, cut to kMaxTip bytes; the tray hears of it only
+    // A new tip for the icon, cut to kTipLimit bytes; the tray hears of it only
     // when it changed.
     void SetTip(std::string_view text);
     // A balloon message from the icon, where the tray shows it and shows

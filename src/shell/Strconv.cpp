@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QString>
 
-#include "snmp/Snmp.h"
+#include "snmp/Limits.h"
 #include "snmp/Strutil.h"
 
 std::string TextToBuffer(const QString& text) {

@@ -4,14 +4,10 @@
 #include <algorithm>
 #include <optional>
 
-void CopyText(std::string& out, std::string_view text) {
-    out.assign(text.substr(0, std::min(text.size(), kMaxText)));
-}
+#include "snmp/Strutil.h"
 
 TSnmpValue::TSnmpValue(std::string_view oidText, bool isOnce, bool isActive)
-    : once(isOnce), active(isActive) {
-    CopyText(oid, oidText);
-}
+    : oid(CutText(oidText, kMaxText)), once(isOnce), active(isActive) {}
 
 namespace {
 
@@ -168,7 +164,7 @@ void TSnmpValue::SetFromReply(std::unique_ptr<TAsn1Base> tree) {
     const TBindingParts parts = SingleBinding(reply.get());
     if (parts.status == nullptr || parts.name == nullptr) return;
 
-    CopyText(oid, parts.name->oid);
+    oid.assign(CutText(parts.name->oid, kMaxText));
     errorStatus = parts.status->value;
     if (errorStatus != kNoError) return;
     const TAsn1Base* node = parts.value;
@@ -177,7 +173,8 @@ void TSnmpValue::SetFromReply(std::unique_ptr<TAsn1Base> tree) {
         valueText = std::to_string(value);
     } else if (IsKind(node, asn1kind::kOctetString)) {
         // As text: up to the first zero octet.
-        CopyText(valueText, static_cast<const TAsn1OctetString&>(*node).data.c_str());
+        valueText.assign(
+            CutText(static_cast<const TAsn1OctetString&>(*node).data.c_str(), kMaxText));
         value = ReadDecimal(valueText);
     } else {
         valueText.clear();

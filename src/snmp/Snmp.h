@@ -15,10 +15,8 @@
 
 #include "asn1/Asn1.h"
 #include "snmp/Hostlookup.h"
+#include "snmp/Limits.h"
 #include "snmp/Udpsocket.h"
-
-// Every text a variable or the connection holds is cut to this many bytes.
-inline constexpr std::size_t kMaxText = 1023;
 
 struct TSnmpSample {
     std::int64_t time = 0;   // whole seconds since the epoch
@@ -92,9 +90,6 @@ inline constexpr int kNoError = 0;
 inline constexpr int kTooBig = 1;
 inline constexpr int kNoSuchName = 2;
 inline constexpr int kGenErr = 5;
-
-// Copies `text` into `out`, cut at kMaxText bytes.
-void CopyText(std::string& out, std::string_view text);
 
 // The request-id of a decoded GetResponse message, or none when the tree is
 // no such message (a GetRequest, a trap, anything else).

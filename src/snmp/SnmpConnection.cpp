@@ -13,10 +13,6 @@ namespace {
 
 constexpr int kMaxPort = 65535;
 
-std::string_view Cut(std::string_view text) {
-    return text.substr(0, std::min(text.size(), kMaxText));
-}
-
 // Cuts a trimmed address text into its host part and its port text (empty
 // when there is none): "host:port", "[IPv6-address]:port", or a bare IPv6
 // address, whose colons are all its own. False for a "[" without its "]",
@@ -74,8 +70,8 @@ TSnmpConnection::TSnmpConnection(std::string_view hostText, std::string_view com
       request_(std::string(kMaxText, ' '), 0, std::string(kMaxText, '1')) {
     host.reserve(kMaxText);
     community.reserve(kMaxText);
-    CopyText(host, hostText);
-    CopyText(community, communityText);
+    host.assign(CutText(hostText, kMaxText));
+    community.assign(CutText(communityText, kMaxText));
     request_.SetCommunity(community);
 }
 
@@ -112,7 +108,7 @@ void TSnmpConnection::MakeSocket() {
 
 TRouterTarget ReadRouterTarget(std::string_view text, int defaultPort) {
     TRouterTarget target;
-    std::string_view work = Trim(Cut(text));
+    std::string_view work = Trim(CutText(text, kMaxText));
     std::string_view hostPart;
     std::string_view portText;
     bool bracketed = false;
@@ -174,14 +170,16 @@ void TSnmpConnection::TakeLookup() {
 }
 
 void TSnmpConnection::SetHost(std::string_view text) {
-    if (Cut(text) == host) return;
-    CopyText(host, text);
+    const std::string_view cut = CutText(text, kMaxText);
+    if (cut == host) return;
+    host.assign(cut);
     Open();
 }
 
 void TSnmpConnection::SetCommunity(std::string_view text) {
-    if (Cut(text) == community) return;
-    CopyText(community, text);
+    const std::string_view cut = CutText(text, kMaxText);
+    if (cut == community) return;
+    community.assign(cut);
     request_.SetCommunity(community);
 }
 
@@ -193,7 +191,7 @@ void TSnmpConnection::Send(std::string_view oidText, int pduTag) {
     TakeLookup();
     if (!hasAddress) return;
     const std::int32_t id = nextRequestId;
-    request_.SetRequest(id, Cut(oidText), pduTag);
+    request_.SetRequest(id, CutText(oidText, kMaxText), pduTag);
     std::size_t size = request_.Encode(buffer_);
     // Ids run on for the life of the link. After the largest comes 0 again:
     // a negative id would come back in fewer octets than it went out with,

@@ -5,14 +5,9 @@
 #include <string_view>
 #include <utility>
 
+#include "snmp/Strutil.h"
+
 namespace {
-
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// The C locale's white space; bytes from 128 up never are.
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -53,19 +48,15 @@ QString MarkupPlainText(const QByteArray& text, bool lineTags) {
 }
 
 QByteArray CutText(const QByteArray& text, qsizetype limit) {
-    if (text.size() <= limit) return text;
-    // Back off over at most three continuation bytes, so that a character
-    // of the locale's UTF-8 is dropped whole rather than drawn broken.
-    qsizetype end = limit;
-    for (int i = 0; i < 3 && end > 0 && IsContinuationByte(text[end]); ++i) --end;
-    if (IsContinuationByte(text[end])) end = limit;  // not UTF-8 after all: cut at the byte limit
-    return text.left(end);
+    const std::string_view bytes(text.constData(), static_cast<std::size_t>(text.size()));
+    return text.left(
+        static_cast<qsizetype>(CutText(bytes, static_cast<std::size_t>(limit)).size()));
 }
 
 QByteArray JoinLines(const QStringList& lines, qsizetype limit) {
     QByteArray joined;
     for (const QString& line : lines) {
-        if (!joined.isEmpty() && !IsWhiteSpace(joined.back())) joined.append(' ');
+        if (!joined.isEmpty() && !IsSpace(joined.back())) joined.append(' ');
         joined.append(line.toLocal8Bit());
         if (joined.size() >= limit) return CutText(joined, limit);
     }

@@ -8,13 +8,14 @@
 #include <QPoint>
 #include <QStringList>
 
+#include "snmp/Limits.h"
 #include "widgets/Markupcanvas.h"
 
 enum TAlignment { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 
 // Byte limits of the texts a label lays out: each is a buffer less its
 // terminating zero. Longer texts are cut; a longer run is flushed early.
-inline constexpr qsizetype kCaptionLimit = 1023;
+inline constexpr auto kCaptionLimit = static_cast<qsizetype>(kMaxText);
 inline constexpr qsizetype kRunLimit = 1023;
 inline constexpr qsizetype kJoinedLimit = 32767;
 

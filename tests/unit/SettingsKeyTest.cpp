@@ -68,7 +68,7 @@ protected:
         SettingsKey key;
         key.Open("ventrel", false);
         std::string password;
-        key.ReadString("hidetask_password", "", password, kMaxText + 1);
+        key.ReadString("hidetask_password", "", password, kTextBufferSize);
         return password;
     }
 

@@ -1,5 +1,7 @@
 #include "tools/berdump/HexText.h"
 
+#include "snmp/Strutil.h"
+
 namespace {
 
 int DigitValue(char c) {
@@ -8,8 +10,6 @@ int DigitValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
-
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
