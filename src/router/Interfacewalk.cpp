@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "router/Oids.h"
 #include "snmp/Snmp.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 // The instance of a cell of the column, "column.N", or none for an OID
 // outside the column or with more than one arc after it.
 std::optional<std::int32_t> InstanceOf(std::string_view oid) {
-    const std::string_view column = TInterfaceWalk::kColumn;
+    const std::string_view column = mib::kIfDescr;
     if (oid.size() <= column.size() + 1 || !oid.starts_with(column) || oid[column.size()] != '.')
         return std::nullopt;
     const std::string_view arc = oid.substr(column.size() + 1);
@@ -22,7 +23,7 @@ std::optional<std::int32_t> InstanceOf(std::string_view oid) {
 }
 
 bool InColumn(std::string_view oid) {
-    const std::string_view column = TInterfaceWalk::kColumn;
+    const std::string_view column = mib::kIfDescr;
     return oid.size() > column.size() && oid.starts_with(column) && oid[column.size()] == '.';
 }
 
@@ -34,7 +35,7 @@ void TInterfaceWalk::Start(TClock::time_point now, bool forget) {
         ++version_;
     }
     state_ = TState::Walking;
-    cursor_ = kColumn;
+    cursor_ = mib::kIfDescr;
     waiting_ = false;
     tries_ = 0;
     requests_ = 0;

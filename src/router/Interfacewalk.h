@@ -23,8 +23,6 @@ class TInterfaceWalk {
 public:
     using TClock = std::chrono::steady_clock;
 
-    // ifDescr (RFC 1213): the column walked.
-    static constexpr char kColumn[] = "1.3.6.1.2.1.2.2.1.2";
     static constexpr std::size_t kMaxInterfaces = 1000;
     // The walk's pace: a step every kStep, one request at most each, so 50
     // a second. Whatever calls it, two requests are never closer than

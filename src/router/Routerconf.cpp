@@ -21,11 +21,10 @@ TCiscoConfig::TCiscoConfig() {
     for (int p = 0; p < poolCount; ++p) {
         // Pool instances start at 1. The free bytes are asked for with the
         // used ones every tick, so that the two are of the same moment.
-        std::string instance = std::to_string(p + 1);
         TCiscoPool& pool = pools[static_cast<std::size_t>(p)];
-        pool.poolName = AddVariable(mib::kPoolName + instance, true, true);
-        pool.poolUsed = AddVariable(mib::kPoolUsed + instance, false, true);
-        pool.poolFree = AddVariable(mib::kPoolFree + instance, false, true);
+        pool.poolName = AddVariable(mib::Cell(mib::kPoolName, p + 1), true, true);
+        pool.poolUsed = AddVariable(mib::Cell(mib::kPoolUsed, p + 1), false, true);
+        pool.poolFree = AddVariable(mib::Cell(mib::kPoolFree, p + 1), false, true);
     }
     for (int i = 0; i < kDefaultInterfaces; ++i) AddInterface(i);
     hostname = "192.168.0.1";
@@ -51,14 +50,13 @@ bool TCiscoConfig::AddInterface(int i) {
 }
 
 TCiscoInterface TCiscoConfig::BuildInterface(int i) {
-    std::string instance = std::to_string(i);
     TCiscoInterface entry;
-    entry.descr = AddVariable(mib::kIfDescr + instance, true, true);
-    entry.inUcast = AddVariable(mib::kIfInUcast + instance, false, false);
-    entry.inNUcast = AddVariable(mib::kIfInNUcast + instance, false, false);
-    entry.outUcast = AddVariable(mib::kIfOutUcast + instance, false, false);
-    entry.outNUcast = AddVariable(mib::kIfOutNUcast + instance, false, false);
-    entry.descr->valueText = "if" + instance;  // shown until the router names it
+    entry.descr = AddVariable(mib::Cell(mib::kIfDescr, i), true, true);
+    entry.inUcast = AddVariable(mib::Cell(mib::kIfInUcast, i), false, false);
+    entry.inNUcast = AddVariable(mib::Cell(mib::kIfInNUcast, i), false, false);
+    entry.outUcast = AddVariable(mib::Cell(mib::kIfOutUcast, i), false, false);
+    entry.outNUcast = AddVariable(mib::Cell(mib::kIfOutNUcast, i), false, false);
+    entry.descr->valueText = "if" + std::to_string(i);  // shown until the router names it
     for (TSnmpValue* counter : {entry.inUcast, entry.inNUcast, entry.outUcast, entry.outNUcast})
         counter->counter = true;
     return entry;

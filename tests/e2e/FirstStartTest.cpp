@@ -7,9 +7,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "router/Oids.h"
 #include "tests/support/Child.h"
 #include "tests/support/FakeRouter.h"
-#include "tests/support/Oids.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "router/Oids.h"
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
 #include "snmp/Snmp.h"
 #include "tests/support/FakeRouter.h"
 #include "tests/support/NetHelpers.h"
-#include "tests/support/Oids.h"
 #include "tests/support/WhenOpen.h"
 #include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"

@@ -8,12 +8,12 @@
 #include <iostream>
 #include <thread>
 
+#include "router/Oids.h"
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
 #include "tests/support/GarbageFlood.h"
 #include "tests/support/NetHelpers.h"
-#include "tests/support/Oids.h"
 #include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 

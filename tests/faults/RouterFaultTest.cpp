@@ -13,12 +13,12 @@
 #include <ctime>
 #include <map>
 
+#include "router/Oids.h"
 #include "router/Routerconf.h"
 #include "shell/Hidetask.h"
 #include "snmp/Snmp.h"
 #include "tests/faults/SimTwin.h"
 #include "tests/support/NetHelpers.h"
-#include "tests/support/Oids.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"

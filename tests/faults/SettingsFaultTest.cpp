@@ -15,12 +15,12 @@
 #include <QPushButton>
 #include <random>
 
+#include "router/Oids.h"
 #include "router/Routerconf.h"
 #include "router/SettingsKey.h"
 #include "shell/Frouterconfig.h"
 #include "tests/support/Child.h"
 #include "tests/support/FakeRouter.h"
-#include "tests/support/Oids.h"
 #include "tests/support/WhenOpen.h"
 #include "tests/support/WindowRig.h"
 

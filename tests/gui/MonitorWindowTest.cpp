@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include "monitor/Fciscomon.h"
+#include "router/Oids.h"
 #include "router/Routerconf.h"
 #include "shell/Faboutventrel.h"
 #include "shell/Frouterconfig.h"
@@ -25,7 +26,6 @@
 #include "snmp/Snmp.h"
 #include "tests/support/Accessibility.h"
 #include "tests/support/FakeRouter.h"
-#include "tests/support/Oids.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/WhenOpen.h"
 #include "tests/support/WindowRig.h"
@@ -34,15 +34,16 @@
 
 namespace {
 
+// The polled columns with the dot an instance follows: kDescr + "6".
 const std::string kCpu = mib::kCpu;
-const std::string kPoolName = mib::kPoolName;
-const std::string kPoolUsed = mib::kPoolUsed;
-const std::string kPoolFree = mib::kPoolFree;
-const std::string kDescr = mib::kIfDescr;
-const std::string kInUcast = mib::kIfInUcast;
-const std::string kInNUcast = mib::kIfInNUcast;
-const std::string kOutUcast = mib::kIfOutUcast;
-const std::string kOutNUcast = mib::kIfOutNUcast;
+const std::string kPoolName = std::string(mib::kPoolName) + ".";
+const std::string kPoolUsed = std::string(mib::kPoolUsed) + ".";
+const std::string kPoolFree = std::string(mib::kPoolFree) + ".";
+const std::string kDescr = std::string(mib::kIfDescr) + ".";
+const std::string kInUcast = std::string(mib::kIfInUcast) + ".";
+const std::string kInNUcast = std::string(mib::kIfInNUcast) + ".";
+const std::string kOutUcast = std::string(mib::kIfOutUcast) + ".";
+const std::string kOutNUcast = std::string(mib::kIfOutNUcast) + ".";
 
 // The router's figures for interface 6 at `second` seconds of a steady
 // pace: 260 packets a second in and 348 out, CPU 7%, memory 68% in use.

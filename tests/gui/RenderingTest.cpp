@@ -15,11 +15,11 @@
 
 #include "monitor/Monitorlook.h"
 #include "monitor/Ventrelicon.h"
+#include "router/Oids.h"
 #include "router/Routerconf.h"
 #include "shell/Frouterconfig.h"
 #include "tests/gui/RecordingCanvas.h"
 #include "tests/support/FakeRouter.h"
-#include "tests/support/Oids.h"
 #include "tests/support/WindowRig.h"
 #include "widgets/Gaugebar.h"
 #include "widgets/Largehtmllabel.h"

@@ -5,12 +5,12 @@
 #include <thread>
 #include <vector>
 
+#include "router/Oids.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
 #include "tests/support/Child.h"
 #include "tests/support/Hex.h"
 #include "tests/support/NetHelpers.h"
-#include "tests/support/Oids.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;

@@ -17,10 +17,10 @@
 #include <fstream>
 #include <thread>
 
+#include "router/Oids.h"
 #include "snmp/Snmp.h"
 #include "snmp/Udpsocket.h"
 #include "tests/support/NetHelpers.h"
-#include "tests/support/Oids.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "router/Oids.h"
 #include "snmp/Snmp.h"
-#include "tests/support/Oids.h"
 
 namespace {
 std::atomic<long> allocations{0};

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "router/Oids.h"
 #include "snmp/Snmp.h"
 #include "tests/support/Child.h"
 #include "tests/support/NetHelpers.h"
-#include "tests/support/Oids.h"
 
 using namespace std::chrono_literals;
 using namespace nettest;
@@ -116,7 +116,7 @@ TEST_F(RealAgent, SysDescrIsText) {
 TEST_F(RealAgent, InstanceZeroIsNoSuchName) {
     TSnmpConnection link(kAgent, "kelpie");
     link.Open();
-    std::unique_ptr<TSnmpValue> value = Ask(link, std::string(mib::kIfDescr) + "0");
+    std::unique_ptr<TSnmpValue> value = Ask(link, mib::Cell(mib::kIfDescr, 0));
     ASSERT_TRUE(value);
     EXPECT_EQ(ErrorStatusOf(*value), kNoSuchName);
     EXPECT_EQ(value->errorStatus, kNoSuchName);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "asn1/Asn1.h"
+#include "router/Oids.h"
 #include "tests/support/Hex.h"
-#include "tests/support/Oids.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "asn1/Asn1.h"
-#include "tests/support/Oids.h"
+#include "router/Oids.h"
 #include "tools/berdump/HexText.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "router/Interfacewalk.h"
+#include "router/Oids.h"
 #include "router/Readings.h"
 #include "router/Routerconf.h"
 #include "snmp/Snmp.h"
@@ -12,7 +13,7 @@ namespace {
 using namespace std::chrono_literals;
 using TClock = TInterfaceWalk::TClock;
 
-const std::string kColumn = TInterfaceWalk::kColumn;
+const std::string kColumn = mib::kIfDescr;
 
 // An answer to a GetNextRequest: the next object and its value, or an error.
 TSnmpValue Answer(const std::string& oid, const std::string& text, int status = kNoError) {

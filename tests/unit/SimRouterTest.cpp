@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "tests/support/Oids.h"
+#include "router/Oids.h"
 #include "tools/simrouter/SimAgent.h"
 #include "tools/simrouter/SimOptions.h"
 #include "tools/simrouter/SimRouter.h"

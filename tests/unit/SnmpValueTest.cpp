@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "router/Oids.h"
 #include "snmp/Snmp.h"
 #include "tests/support/Hex.h"
 
@@ -333,7 +334,7 @@ TEST(SnmpValue, TheFirstAnswerUsesTheRequestUp) {
 TEST(SnmpValue, AGetNextIsAnsweredByAnObjectAfterTheOneAsked) {
     using namespace std::chrono_literals;
     const TSnmpClock::time_point sent{1000s};
-    const std::string kColumn = "1.3.6.1.2.1.2.2.1.2";
+    const std::string kColumn = mib::kIfDescr;
     const struct {
         const char* name;
         TMessage reply;

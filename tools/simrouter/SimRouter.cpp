@@ -44,9 +44,9 @@ constexpr std::array<InterfaceKind, 4> kPorts = {{
 // ifDescr, ifInOctets, ifInUcastPkts, ifInNUcastPkts, ifOutOctets,
 // ifOutUcastPkts, ifOutNUcastPkts.
 constexpr std::array<long, 8> kIfColumns = {1, 2, 10, 11, 12, 16, 17, 18};
-constexpr std::string_view kIfEntry = "1.3.6.1.2.1.2.2.1.";
-constexpr std::string_view kPoolEntry = "1.3.6.1.4.1.9.9.48.1.1.1.";
-constexpr std::string_view kCpuEntry = "1.3.6.1.4.1.9.9.109.1.1.1.1.";
+// The pool columns Name, Used and Free; the CPU columns 5sec, 1min and 5min.
+constexpr std::array<long, 3> kPoolColumns = {2, 5, 6};
+constexpr std::array<long, 3> kCpuColumns = {6, 7, 8};
 
 constexpr std::string_view kSysDescr =
     "Cisco IOS Software, 2900 Software (C2900-UNIVERSALK9-M), Version 15.4(3)M3, "
@@ -60,10 +60,11 @@ bool Arc(std::string_view text, long& value) {
     return read.ec == std::errc{} && read.ptr == text.data() + text.size();
 }
 
-// Splits the "column.row" that follows `prefix` in a table's OID.
-bool TableCell(std::string_view oid, std::string_view prefix, long& column, long& row) {
-    if (!oid.starts_with(prefix)) return false;
-    std::string_view rest = oid.substr(prefix.size());
+// Splits the "column.row" that follows a table's `entry` in an OID.
+bool TableCell(std::string_view oid, std::string_view entry, long& column, long& row) {
+    if (oid.size() <= entry.size() || !oid.starts_with(entry) || oid[entry.size()] != '.')
+        return false;
+    std::string_view rest = oid.substr(entry.size() + 1);
     std::size_t dot = rest.find('.');
     if (dot == std::string_view::npos) return false;
     return Arc(rest.substr(0, dot), column) && Arc(rest.substr(dot + 1), row);
@@ -128,20 +129,17 @@ TSimRouter::TSimRouter(std::uint32_t seed, bool wrapSoon, int restartAfter, int 
     // Every object answered, in the order of the tree: the system group,
     // ifNumber, the interface table column by column, the memory pools,
     // the CPU.
-    objects_ = {"1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.2.0", "1.3.6.1.2.1.1.3.0", "1.3.6.1.2.1.1.5.0",
-                "1.3.6.1.2.1.2.1.0"};
+    objects_ = {mib::kSysDescr, mib::kSysObjectId, mib::kSysUpTime, mib::kSysName, mib::kIfNumber};
     for (long column : kIfColumns) {
         for (const TSimInterface& entry : interfaces)
-            objects_.push_back(std::string(kIfEntry) + std::to_string(column) + "." +
-                               std::to_string(entry.ifIndex));
+            objects_.push_back(mib::Cell(mib::Cell(mib::kIfEntry, column), entry.ifIndex));
     }
-    for (int column : {2, 5, 6}) {
-        for (int pool : {1, 2})
-            objects_.push_back(std::string(kPoolEntry) + std::to_string(column) + "." +
-                               std::to_string(pool));
+    for (long column : kPoolColumns) {
+        for (long pool = 1; pool <= static_cast<long>(pools.size()); ++pool)
+            objects_.push_back(mib::Cell(mib::Cell(mib::kPoolEntry, column), pool));
     }
-    for (int column : {6, 7, 8})
-        objects_.push_back(std::string(kCpuEntry) + std::to_string(column) + ".1");
+    for (long column : kCpuColumns)
+        objects_.push_back(mib::Cell(mib::Cell(mib::kCpuEntry, column), 1));
 }
 
 double TSimRouter::Uniform(double low, double high) {
@@ -199,27 +197,26 @@ void TSimRouter::Restart() {
 
 std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
     // system group (RFC 1213)
-    if (oid == "1.3.6.1.2.1.1.1.0") return std::make_unique<TAsn1OctetString>(kSysDescr);
-    if (oid == "1.3.6.1.2.1.1.2.0") return std::make_unique<TAsn1Object>(kSysObjectId);
-    if (oid == "1.3.6.1.2.1.1.3.0") {
+    if (oid == mib::kSysDescr) return std::make_unique<TAsn1OctetString>(kSysDescr);
+    if (oid == mib::kSysObjectId) return std::make_unique<TAsn1Object>(kSysObjectId);
+    if (oid == mib::kSysUpTime) {
         auto ticks = uptimeAtStart_ + static_cast<std::uint32_t>((second_ - bootSecond_) * 100);
         return Number(ticks, kTagTimeTicks);
     }
-    if (oid == "1.3.6.1.2.1.1.5.0") return std::make_unique<TAsn1OctetString>("simrouter");
-    if (oid == "1.3.6.1.2.1.2.1.0")
+    if (oid == mib::kSysName) return std::make_unique<TAsn1OctetString>("simrouter");
+    if (oid == mib::kIfNumber)
         return Number(static_cast<std::uint32_t>(interfaces.size()), kTagInteger);
-
-    // cpmCPUTotal5secRev, 1minRev and 5minRev of CPU entry 1
-    if (oid == mib::kCpu) return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
-    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.7.1")
-        return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
-    if (oid == "1.3.6.1.4.1.9.9.109.1.1.1.1.8.1")
-        return Number(static_cast<std::uint32_t>(cpu), kTagGauge);
 
     long column = 0;
     long row = 0;
+    // cpmCPUTotal5secRev, 1minRev and 5minRev of CPU entry 1
+    if (TableCell(oid, mib::kCpuEntry, column, row)) {
+        const bool known =
+            std::find(kCpuColumns.begin(), kCpuColumns.end(), column) != kCpuColumns.end();
+        return known && row == 1 ? Number(static_cast<std::uint32_t>(cpu), kTagGauge) : nullptr;
+    }
     // ciscoMemoryPoolTable: name (2), used (5), free (6) of pools 1 and 2
-    if (TableCell(oid, kPoolEntry, column, row)) {
+    if (TableCell(oid, mib::kPoolEntry, column, row)) {
         if (row < 1 || row > static_cast<long>(pools.size())) return nullptr;
         const TSimPool& pool = pools[static_cast<std::size_t>(row - 1)];
         switch (column) {
@@ -234,7 +231,7 @@ std::unique_ptr<TAsn1Base> TSimRouter::Get(std::string_view oid) const {
         }
     }
     // ifTable (RFC 1213), its rows by ifIndex
-    if (TableCell(oid, kIfEntry, column, row)) {
+    if (TableCell(oid, mib::kIfEntry, column, row)) {
         const TSimInterface* found = Interface(row);
         if (found == nullptr) return nullptr;
         const TSimInterface& entry = *found;
