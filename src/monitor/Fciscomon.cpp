@@ -75,11 +75,6 @@ void ShowReading(TGaugeBar* bar, const std::optional<Number>& reading) {
     }
 }
 
-// A wall-clock time in seconds as the user reads the clock.
-std::string ClockText(std::int64_t seconds) {
-    return QDateTime::fromSecsSinceEpoch(seconds).toString("HH:mm:ss").toStdString();
-}
-
 // Whether a window of `size` at (`left`, `top`) shows on any screen at all.
 // In 64 bits: a stored position near the end of the integer range must not
 // wrap round to look visible.
@@ -414,36 +409,25 @@ void TFormCiscoMon::UpdatePacketGauges(const TReadings& readings) {
             continue;
         }
         SetTotal(label, words, QString::number(traffic->total));
-        // A new peak raises the maximum and shows in full at once; the
-        // maximum never comes down.
-        const auto n = static_cast<double>(static_cast<std::int64_t>(traffic->pps));
-        if (n > bar->Maximum()) bar->SetMaximum(n);
-        bar->SetPosition(n);
+        const TGaugeSetting gauge = PacketGauge(traffic->pps, bar->Maximum());
+        bar->SetMaximum(gauge.maximum);
+        bar->SetPosition(gauge.position);
     }
 }
 
 void TFormCiscoMon::UpdateTray(std::int64_t now, const TReadings* readings) {
-    switch (outage_.Tick(now, readings != nullptr)) {
-        case TOutage::TNotice::Stopped:
-            Taskbar->ShowMessage(windowTitle(), "The router stopped answering",
-                                 QSystemTrayIcon::Warning);
-            break;
-        case TOutage::TNotice::AnswersAgain:
-            Taskbar->ShowMessage(windowTitle(), "The router answers again",
-                                 QSystemTrayIcon::Information);
-            break;
-        case TOutage::TNotice::None:
-            break;
+    const std::string entry = readings != nullptr && readings->interfaceSelected
+                                  ? InterfaceEntry(*Config, SelectedInstance())
+                                  : std::string();
+    const TTrayNews::TNews news =
+        trayNews_.Tick(now, readings, entry, PageControl1->currentWidget() == TabSheetGauges);
+    if (news.notice != TOutage::TNotice::None) {
+        Taskbar->ShowMessage(windowTitle(), QString::fromUtf8(news.noticeText),
+                             news.notice == TOutage::TNotice::Stopped
+                                 ? QSystemTrayIcon::Warning
+                                 : QSystemTrayIcon::Information);
     }
-    if (readings != nullptr) {
-        const std::string entry = readings->interfaceSelected
-                                      ? InterfaceEntry(*Config, SelectedInstance())
-                                      : std::string();
-        Taskbar->SetTip(ReadingsTip(*readings, entry));
-    } else if (outage_.Stale() && PageControl1->currentWidget() == TabSheetGauges) {
-        // The window keeps the last figures up; the tip says how old they are.
-        Taskbar->SetTip(SilentTip(ClockText(*outage_.LastMatched())));
-    }
+    if (news.tip) Taskbar->SetTip(*news.tip);
 }
 
 void TFormCiscoMon::ButtonSetupClick() {

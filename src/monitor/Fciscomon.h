@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "router/Outage.h"
+#include "router/Traynews.h"
 
 class QAction;
 class QComboBox;
@@ -116,7 +116,7 @@ private:
     std::unique_ptr<TSnmpConnection> Connection;
     bool Quitting = false;
     std::unique_ptr<THideOnTaskbar> Taskbar;
-    TOutage outage_;
+    TTrayNews trayNews_;
     // Replies the walk's ticks read between two poll ticks, filed by the
     // next poll tick as if read there.
     std::vector<std::unique_ptr<TSnmpValue>> heldReplies_;

@@ -69,6 +69,11 @@ TReadings ComputeReadings(const TCiscoConfig& config, int instance) {
     return readings;
 }
 
+TGaugeSetting PacketGauge(double pps, double maximum) {
+    const auto n = static_cast<double>(static_cast<std::int64_t>(pps));
+    return {n, n > maximum ? n : maximum};
+}
+
 std::string InterfaceEntry(const TCiscoConfig& config, int instance) {
     const std::string placeholder = "if" + std::to_string(instance);
     const TCiscoInterface* it = config.FindInterface(instance);

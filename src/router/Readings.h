@@ -32,6 +32,16 @@ struct TReadings {
     std::optional<TTraffic> out;
 };
 
+// Where a packet gauge stands for `pps`: whole packets a second, on a scale
+// that a new peak raises to itself, so that the peak shows in full at once,
+// and that never comes down. A negative rate (a counter that went back) is
+// the bar's 0.
+struct TGaugeSetting {
+    double position = 0;
+    double maximum = 0;
+};
+TGaugeSetting PacketGauge(double pps, double maximum);
+
 // The readings for the interface of `instance` (none when the model holds
 // no such interface).
 TReadings ComputeReadings(const TCiscoConfig& config, int instance);

@@ -50,6 +50,25 @@ TEST(Readings, Percent) {
     }
 }
 
+// A new peak shows in full at once and raises the scale, which never comes
+// down; a counter that went back shows the bar's 0.
+TEST(Readings, PacketGauges) {
+    const struct {
+        double pps, maximum;
+        TGaugeSetting shown;
+    } cases[] = {
+        {150.9, 100, {150, 150}},
+        {120, 150, {120, 150}},
+        {-3.5, 150, {-3, 150}},  // below the bar's minimum, which clamps it to 0
+        {8589934590.7, 100, {8589934590, 8589934590}},
+    };
+    for (const auto& c : cases) {
+        const TGaugeSetting shown = PacketGauge(c.pps, c.maximum);
+        EXPECT_EQ(shown.position, c.shown.position) << c.pps;
+        EXPECT_EQ(shown.maximum, c.shown.maximum) << c.pps;
+    }
+}
+
 TEST(Readings, CpuAndMemory) {
     struct {
         const char* name;

@@ -8,6 +8,7 @@
 
 #include "router/Outage.h"
 #include "router/Readings.h"
+#include "router/Traynews.h"
 #include "router/Traytip.h"
 
 namespace {
@@ -141,3 +142,24 @@ TEST(Outage, TimeTheProgramDidNotWatchIsNoOutage) {
 }
 
 }  // namespace
+
+// The news of a tick: figures when a reply matched, the time of the last one
+// once the figures shown are stale, and nothing new otherwise.
+TEST(TrayNews, TheTipFollowsTheTicks) {
+    TTrayNews news;
+    const TReadings figures = Figures(1, 2, 7, 68);
+    const TTrayNews::TNews first = news.Tick(100, &figures, "Fa0/1", true);
+    EXPECT_EQ(first.tip, ReadingsTip(figures, "Fa0/1"));
+    EXPECT_EQ(first.notice, TOutage::TNotice::None);
+    EXPECT_FALSE(news.Tick(105, nullptr, "", true).tip) << "not stale yet: the tip stays";
+    const std::optional<std::string> silent = news.Tick(110, nullptr, "", true).tip;
+    ASSERT_TRUE(silent);
+    EXPECT_EQ(silent->rfind("Ventrel \u00B7 no answer from the router since ", 0), 0u) << *silent;
+    EXPECT_FALSE(news.Tick(111, nullptr, "", false).tip) << "the waiting text shows no figures";
+    for (std::int64_t now = 112; now < 130; ++now) news.Tick(now, nullptr, "", true);
+    const TTrayNews::TNews stopped = news.Tick(130, nullptr, "", true);
+    EXPECT_EQ(stopped.notice, TOutage::TNotice::Stopped);
+    EXPECT_EQ(stopped.noticeText, "The router stopped answering");
+    const TTrayNews::TNews back = news.Tick(131, &figures, "Fa0/1", true);
+    EXPECT_EQ(back.noticeText, "The router answers again");
+}
