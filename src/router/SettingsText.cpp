@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <cstdint>
 
+#include "snmp/Strutil.h"
+
 namespace {
 
 constexpr QByteArrayView kByteOrderMark = "\xEF\xBB\xBF";
@@ -164,6 +166,15 @@ QString Quoted(QByteArrayView value) {
     return items.join(',');
 }
 
+// Text as people and QSettings write it: no control characters but white
+// space; the others are written as escapes.
+bool IsText(QByteArrayView bytes) {
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x20 && !IsSpace(c)) return false;
+    }
+    return true;
+}
+
 bool IsEntryKey(QByteArrayView key) {
     for (char c : key) {
         if (static_cast<unsigned char>(c) < 0x20) return false;
@@ -236,7 +247,7 @@ QByteArray EncodeValue(const QString& text) {
 }
 
 TSettingsText::TSettingsText(const QByteArray& bytes) {
-    if (bytes.contains('\0')) {
+    if (!IsText(bytes)) {
         isSettings_ = false;
         return;
     }
@@ -252,9 +263,6 @@ TSettingsText::TSettingsText(const QByteArray& bytes) {
         }
         lines_.push_back(Parse(std::move(text), std::move(end), general));
         at = next;
-    }
-    for (const Line& line : lines_) {
-        if (line.kind == Kind::Other) isSettings_ = false;
     }
     if (!lines_.empty()) {
         QByteArrayView first(lines_.front().text);

@@ -1,7 +1,7 @@
 // The text of a settings file as it stands on disk, line by line: the values
 // of its [General] section, and the few lines a save changes. Every other
-// line (comments, other sections, keys we do not know, their order) is kept
-// byte for byte.
+// line (comments, other sections, keys we do not know, lines we cannot read
+// at all, their order) is kept byte for byte.
 //
 // A value is everything after the first '=' of its line, without the blanks
 // around the '=' and at the end of the line: ';', '#' and inner blanks belong
@@ -32,9 +32,11 @@ public:
     explicit TSettingsText(const QByteArray& bytes = {});
 
     // False for what is not a settings file, which is neither read nor
-    // rewritten: binary data (a zero byte), a script (its first line "#!"),
-    // or any text with a line that is neither blank, a comment (';' or '#'
-    // first), a [section] nor name=value.
+    // rewritten: what is not text at all (a zero byte, or another control
+    // character than white space), or a script (its first line "#!"). A
+    // line that is neither blank, a comment (';' or '#' first), a [section]
+    // nor name=value is a typo, kept as it stands like a comment: it does
+    // not cost the rest of the file, the restore password among it.
     bool IsSettings() const { return isSettings_; }
 
     // The value of `name` in [General] (or before any section, which

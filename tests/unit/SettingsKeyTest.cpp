@@ -237,15 +237,19 @@ TEST_F(SettingsStore, HandWrittenFilesAreReadAsTheyStandAndASaveChangesOnlyItsLi
          nullptr,
          "",
          {}},
-        {"text that is not settings",
-         "[General]\nhostname=10.1.1.1\nrm -rf ~\n",
-         Place::File,
-         nullptr,
-         nullptr,
-         "",
-         {}},
-        {"garbage text",
-         "[General\n=\n==x\n\\\n[\n]]]\nhost name\n",
+        {"a line we cannot read is kept as it stands, the rest read",
+         "[General]\nhidetask_usepassword=1\nhostnme 10.1.1.1\nhidetask_password=Heron\n",
+         Place::File, nullptr, nullptr, "Heron",
+         "[General]\nhidetask_usepassword=1\nhostnme 10.1.1.1\nhidetask_password=Heron\n"
+         "hostname=10.0.0.9\ncommunity=kelpie\n" +
+             rest},
+        {"lines we cannot read, and nothing else", "[General\n=\n==x\n\\\n[\n]]]\nhost name\n",
+         Place::File, nullptr, nullptr, "",
+         "[General\n=\n==x\n\\\n[\n]]]\nhost name\n[General]\nhostname=10.0.0.9\n"
+         "community=kelpie\n" +
+             rest},
+        {"control characters: not text",
+         "[General]\nhostname=10.1.1.1\n\x1b[2J\n",
          Place::File,
          nullptr,
          nullptr,
