@@ -42,6 +42,14 @@ protected:
         return router_.WaitFor([&](const std::string& l) { return Contains(l, tag); }, 5s);
     }
 
+    // Asks `link` for the CPU load and waits for the answer: the request-id
+    // it carries, or -1 when no CPU value came.
+    static std::int64_t AskCpu(TSnmpConnection& link) {
+        link.SendGet(mib::kCpu);
+        std::unique_ptr<TSnmpValue> value = WaitForValue(link);
+        return value && value->oid == mib::kCpu ? RequestIdOf(*value) : -1;
+    }
+
     TChild router_;
 };
 
@@ -90,17 +98,9 @@ TEST_F(SimRouterLink, RequestIdsRunOnAcrossSetHost) {
     link.Open();
     const std::int64_t first = link.nextRequestId;
     std::vector<std::int64_t> ids;
-    for (int i = 0; i < 3; ++i) {
-        link.SendGet(mib::kCpu);
-        std::unique_ptr<TSnmpValue> value = WaitForValue(link);
-        ASSERT_TRUE(value);
-        ids.push_back(RequestIdOf(*value));
-    }
+    for (int i = 0; i < 3; ++i) ids.push_back(AskCpu(link));
     link.SetHost("127.0.0.1 : 16161");  // another text for the same router
-    link.SendGet(mib::kCpu);
-    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
-    ASSERT_TRUE(value);
-    ids.push_back(RequestIdOf(*value));
+    ids.push_back(AskCpu(link));
     EXPECT_EQ(ids, (std::vector<std::int64_t>{first, first + 1, first + 2, first + 3}));
     // And the router saw them in that order.
     for (std::int64_t id : ids) EXPECT_TRUE(WaitForRequest(id)) << id;
@@ -219,17 +219,13 @@ TEST_F(SimRouterLink, UnresolvableHostSendsNothingAndAKnownOneIsKept) {
     EXPECT_EQ(link.nextRequestId, first);
 
     link.SetHost(kRouter);
-    link.SendGet(mib::kCpu);
-    ASSERT_TRUE(WaitForValue(link));
+    EXPECT_EQ(AskCpu(link), first);
 
     // A name that no longer resolves leaves the last good router in place.
     link.SetHost("nosuchhost.invalid");
     ASSERT_TRUE(WaitForLookup(link));
     EXPECT_EQ(link.lastResolve, TSnmpConnection::kResolveNotFound);
-    link.SendGet(mib::kCpu);
-    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
-    ASSERT_TRUE(value);
-    EXPECT_EQ(RequestIdOf(*value), first + 1);
+    EXPECT_EQ(AskCpu(link), first + 1);
 }
 
 TEST_F(SimRouterLink, AsksOverIpv6FromTheSameLocalPort) {
@@ -301,10 +297,7 @@ TEST_F(SimRouterLink, WrongCommunityIsNotAnsweredUntilItIsSet) {
     EXPECT_EQ(link.Poll(none), 0);
 
     link.SetCommunity("kelpie");
-    link.SendGet(mib::kCpu);
-    std::unique_ptr<TSnmpValue> value = WaitForValue(link);
-    ASSERT_TRUE(value);
-    EXPECT_EQ(RequestIdOf(*value), first + 1);
+    EXPECT_EQ(AskCpu(link), first + 1);
 }
 
 TEST_F(SimRouterLink, LosesAShareOfTheReplies) {
@@ -366,11 +359,7 @@ TEST_F(SimRouterLink, FilesOnlyGetResponsesToItsOwnRecentRequests) {
     ASSERT_TRUE(late) << "the reply was read";
     EXPECT_EQ(late->oid, "") << "an answer more than ten seconds old is not filed";
 
-    link.SendGet(mib::kCpu);
-    std::unique_ptr<TSnmpValue> timely = WaitForValue(link);
-    ASSERT_TRUE(timely);
-    EXPECT_EQ(timely->oid, mib::kCpu);
-    EXPECT_EQ(RequestIdOf(*timely), first + 1);
+    EXPECT_EQ(AskCpu(link), first + 1);
 }
 
 // Aimed at its own port, the link hears its own GetRequests: never filed.

@@ -62,12 +62,7 @@ bool TChild::Start(const std::vector<std::string>& argv,
 std::optional<std::string> TChild::ReadLine(std::chrono::milliseconds timeout) {
     const Clock::time_point end = Clock::now() + timeout;
     while (true) {
-        if (std::size_t newline = pending_.find('\n'); newline != std::string::npos) {
-            std::string line = pending_.substr(0, newline);
-            pending_.erase(0, newline + 1);
-            lines_.push_back(line);
-            return line;
-        }
+        if (std::optional<std::string> line = TakeLine()) return line;
         if (output_ < 0) return std::nullopt;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
         if (left.count() <= 0) return std::nullopt;

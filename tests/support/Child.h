@@ -50,6 +50,10 @@ public:
     const std::vector<std::string>& lines() const { return lines_; }
 
 private:
+    // Takes the first whole line out of what was read, "\r\n" or "\n" at its
+    // end (a child's C runtime on Windows writes the former), and keeps it.
+    std::optional<std::string> TakeLine();
+
     TChildId pid_ = -1;
 #ifdef _WIN32
     void* process_ = nullptr;  // its HANDLE

@@ -7,6 +7,16 @@ using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
+std::optional<std::string> TChild::TakeLine() {
+    const std::size_t newline = pending_.find('\n');
+    if (newline == std::string::npos) return std::nullopt;
+    std::string line = pending_.substr(0, newline);
+    pending_.erase(0, newline + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines_.push_back(line);
+    return line;
+}
+
 std::optional<std::string> TChild::WaitFor(const std::function<bool(const std::string&)>& match,
                                            std::chrono::milliseconds timeout) {
     const Clock::time_point end = Clock::now() + timeout;

@@ -90,14 +90,7 @@ bool TChild::Start(const std::vector<std::string>& argv,
 std::optional<std::string> TChild::ReadLine(std::chrono::milliseconds timeout) {
     const Clock::time_point end = Clock::now() + timeout;
     while (true) {
-        if (std::size_t newline = pending_.find('\n'); newline != std::string::npos) {
-            std::string line = pending_.substr(0, newline);
-            pending_.erase(0, newline + 1);
-            // The child's C runtime writes "\r\n".
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines_.push_back(line);
-            return line;
-        }
+        if (std::optional<std::string> line = TakeLine()) return line;
         if (output_ == nullptr) return std::nullopt;
         DWORD waiting = 0;
         if (!::PeekNamedPipe(Handle(output_), nullptr, 0, nullptr, &waiting, nullptr)) {
