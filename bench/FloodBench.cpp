@@ -5,8 +5,6 @@
 // namespace (bench/flood puts it there).
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -19,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchRouter.h"
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
 #include "shell/Fonts.h"
@@ -85,24 +84,12 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    QDir(home.path()).mkpath("Quillot");
-    QFile settings(home.path() + "/Quillot/ventrel.conf");
-    if (!settings.open(QIODevice::WriteOnly)) return 1;
-    settings.write("[General]\nhostname=127.0.0.1:16161\ncommunity=kelpie\ninterface=6\n");
-    settings.close();
-
+    if (!WriteBenchSettings(home, "hostname=127.0.0.1:16161\ncommunity=kelpie\ninterface=6\n"))
+        return 1;
     QApplication app(argc, argv);
     RegisterFonts();
-
     QProcess router;
-    router.setProcessChannelMode(QProcess::MergedChannels);
-    router.start(SIMROUTER_PATH, {"--port", "16161", "--seconds", "60", "--seed", "1"});
-    if (!router.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_flood: simrouter did not start\n");
-        return 1;
-    }
+    if (!StartBenchRouter(router, {"--seconds", "60", "--seed", "1"})) return 1;
 
     TFormCiscoMon window;
     window.TimerPoll->stop();

@@ -9,8 +9,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -20,6 +18,7 @@
 #include <deque>
 #include <string>
 
+#include "bench/BenchRouter.h"
 #include "monitor/Fciscomon.h"
 #include "router/Routerconf.h"
 #include "shell/Fonts.h"
@@ -58,25 +57,14 @@ int main(int argc, char* argv[]) {
     }
     const int interfaces = argc > 1 ? std::atoi(argv[1]) : 48;
     QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    QDir(home.path()).mkpath("Quillot");
-    QFile settings(home.path() + "/Quillot/ventrel.conf");
-    if (!settings.open(QIODevice::WriteOnly)) return 1;
-    settings.write("[General]\nhostname=127.0.0.1:16161\ncommunity=kelpie\ninterface=1\n");
-    settings.close();
-
+    if (!WriteBenchSettings(home, "hostname=127.0.0.1:16161\ncommunity=kelpie\ninterface=1\n"))
+        return 1;
     QApplication app(argc, argv);
     RegisterFonts();
-
     QProcess router;
-    router.setProcessChannelMode(QProcess::MergedChannels);
-    router.start(SIMROUTER_PATH, {"--port", "16161", "--seconds", "90", "--seed", "1",
-                                  "--interfaces", QString::number(interfaces)});
-    if (!router.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_walk: simrouter did not start\n");
+    if (!StartBenchRouter(router, {"--seconds", "90", "--seed", "1", "--interfaces",
+                                   QString::number(interfaces)}))
         return 1;
-    }
 
     const long heapBefore = HeapInUse();
     const Clock::time_point start = Clock::now();
