@@ -10,12 +10,14 @@
 #include <string_view>
 #include <vector>
 
-// Limits of the tree. The decoder drops a datagram that goes past any of them.
+// Limits of the tree. The decoder drops a datagram that goes past one of
+// the first three; the encoder writes nothing past the last two.
 inline constexpr std::size_t kMaxChildren = 1024;     // children of one constructed node
-inline constexpr std::size_t kMaxContents = 16384;    // contents octets of one constructed node
 inline constexpr std::size_t kMaxOidText = 1023;      // characters of an OID text
-inline constexpr std::size_t kMaxOidContents = 1024;  // contents octets of an OID
 inline constexpr int kMaxDepth = 16;                  // nesting of constructed nodes
+inline constexpr std::size_t kMaxContents = 16384;    // contents octets of one constructed node
+inline constexpr std::size_t kMaxOidContents = 1024;  // contents octets of an OID
+
 inline constexpr std::uint8_t kTagSequence = 0x30;
 inline constexpr std::uint8_t kTagInteger = 0x02;
 inline constexpr std::uint8_t kTagOctetString = 0x04;
