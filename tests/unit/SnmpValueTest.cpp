@@ -106,23 +106,6 @@ TEST(SnmpValue, KeepsTheTenNewestSamples) {
     EXPECT_DOUBLE_EQ(v.Rate(10), 10.0);
 }
 
-TEST(SnmpValue, ConstructorDefaults) {
-    TSnmpValue model("1.3.6.1.2.1.2.2.1.2.0", true, true);
-    EXPECT_EQ(model.oid, "1.3.6.1.2.1.2.2.1.2.0");
-    EXPECT_TRUE(model.once);
-    EXPECT_TRUE(model.active);
-    EXPECT_FALSE(model.answered);
-    EXPECT_FALSE(model.fresh);
-    EXPECT_EQ(model.valueText, "");
-    EXPECT_EQ(model.value, 0);
-    EXPECT_FALSE(model.reply);
-
-    TSnmpValue reply;
-    EXPECT_EQ(reply.oid, "");
-    EXPECT_FALSE(reply.once);
-    EXPECT_TRUE(reply.active);
-}
-
 const std::string kCpuOid = "1.3.6.1.4.1.9.9.109.1.1.1.1.6.1";
 const std::string kDescrOid = "1.3.6.1.2.1.2.2.1.2.1";
 
