@@ -1,6 +1,6 @@
 // bench_link_alone: bench/footprint's second yardstick. Ventrel's link to the
-// router without Qt: every second the seven requests of the steady state
-// (CPU, memory pool 1 used and free, the four counters of interface 6) and
+// router without Qt: every second the nine requests of the steady state
+// (CPU, both memory pools used and free, the four counters of interface 6) and
 // the replies that came in since, read and decoded as the poll tick does,
 // on a timer of its own. What is left of Ventrel's cost hidden in the tray
 // when this is taken away is Qt's and the window's.
@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
         mib::kCpu,
         mib::Cell(mib::kPoolUsed, 1),
         mib::Cell(mib::kPoolFree, 1),
+        mib::Cell(mib::kPoolUsed, 2),
+        mib::Cell(mib::kPoolFree, 2),
         mib::Cell(mib::kIfInUcast, 6),
         mib::Cell(mib::kIfInNUcast, 6),
         mib::Cell(mib::kIfOutUcast, 6),
