@@ -37,7 +37,7 @@ protected:
 
     // simrouter's log line for request `id`. It is printed after the reply
     // was sent, so the reply is waiting by then.
-    std::optional<std::string> WaitForRequest(long id) {
+    std::optional<std::string> WaitForRequest(std::int64_t id) {
         std::string tag = " id=" + std::to_string(id) + " ";
         return router_.WaitFor([&](const std::string& l) { return Contains(l, tag); }, 5s);
     }

@@ -1,10 +1,9 @@
 // berdump: decodes one BER datagram given as hex and prints its node tree, or
 // prints the GetRequest the monitor would send for a community, request-id and
 // OID. A diagnostic for people who read SNMP traffic.
+#include <array>
 #include <charconv>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -166,7 +165,9 @@ int main(int argc, char** argv) {
 
     std::string text;
     if (args.empty()) {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        std::array<char, 4096> chunk{};
+        while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), stdin))
+            text.append(chunk.data(), n);
     } else {
         for (const std::string& arg : args) text.append(arg).push_back(' ');
     }
