@@ -41,7 +41,9 @@ TSnmpValue Reply(std::unique_ptr<TAsn1Base> tree) {
     EXPECT(value.valueText.size() <= kMaxText);
     EXPECT(value.answered == value.fresh);
     if (!value.answered) {
-        EXPECT(value.oid.empty() && value.valueText.empty() && value.value == 0);
+        // An error reply names the object it is about, but carries no value.
+        EXPECT(value.valueText.empty() && value.value == 0);
+        EXPECT(value.oid.empty() || value.errorStatus != kNoError);
     }
     return value;
 }
