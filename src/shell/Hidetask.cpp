@@ -58,7 +58,7 @@ void THideOnTaskbar::AddIcon() {
     }
     trayIcon_->setIcon(icon);
     tip.resize(CutText(tip, kMaxTip).size());
-    trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
+    trayIcon_->setToolTip(QString::fromUtf8(tip));
     // Where no tray runs yet, the icon docks as soon as one appears.
     trayIcon_->show();
     iconShown = true;
@@ -73,7 +73,7 @@ void THideOnTaskbar::SetTip(std::string_view text) {
     text = CutText(text, kMaxTip);
     if (text == tip) return;
     tip = text;
-    if (trayIcon_) trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
+    if (trayIcon_) trayIcon_->setToolTip(QString::fromUtf8(tip));
 }
 
 void THideOnTaskbar::ShowMessage(const QString& title, const QString& text,

@@ -59,8 +59,8 @@ public:
     void RemoveIcon();
     void HandleTrayMessage(const TTrayMessage& message);
     void RequestRestore();
-    // A new tip for the icon, cut to kMaxTip bytes; the tray hears of it only
-    // when it changed.
+    // A new tip for the icon in UTF-8, as the program writes its own texts,
+    // cut to kMaxTip bytes; the tray hears of it only when it changed.
     void SetTip(std::string_view text);
     // A balloon message from the icon, where the tray shows it and shows
     // the icon; elsewhere nothing.
