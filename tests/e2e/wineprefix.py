@@ -21,8 +21,9 @@ WINE_NETNS = os.path.join(HERE, "..", "wine-netns")
 class WinePrefix:
     def __init__(self, template, env):
         # The template, made by tests/wine-netns if it is not there yet.
-        subprocess.run([WINE_NETNS, template, "cmd", "/c", "exit"], check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        if not os.path.exists(os.path.join(template, ".ventrel-ready")):
+            subprocess.run([WINE_NETNS, template, "cmd", "/c", "exit"], check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
         self.folder = tempfile.mkdtemp(prefix=os.path.basename(template) + "-run.",
                                        dir=os.path.dirname(template))
         self.path = os.path.join(self.folder, "prefix")
