@@ -105,7 +105,7 @@ class WineCase(unittest.TestCase):
             return result.stdout.decode("utf-8").splitlines() if result.returncode == 0 else None
 
         tips = wait_for(shown, timeout=5)
-        return tips[0].rstrip("\r") if tips else None
+        return tips[0] if tips else None
 
     def type_into(self, window, *keys, text=None):
         wait_until(lambda: self.desktop.focused(window), "the keyboard focus on the dialog")
@@ -131,16 +131,17 @@ class WineCase(unittest.TestCase):
             return None
 
 
-
 class WindowsOnADesktop(WineCase):
     def test_first_start_seeds_the_registry_and_the_gauges_go_live(self):
         self.start_router()
         self.start_ventrel()
-        seeded = wait_until(lambda: (lambda s: s if {"hostname", "community", "interface", "top",
-                                                      "left"} <= s.keys() else None)(self.settings()),
-                            "the first start's values in the registry")
-        self.assertEqual(seeded["hostname"], "192.168.0.1")
-        self.assertEqual(seeded["community"], "kelpie")
+        def seeded():
+            values = self.settings()
+            return values if {"hostname", "community", "interface", "top", "left"} <= values.keys() else None
+
+        values = wait_until(seeded, "the first start's values in the registry")
+        self.assertEqual(values["hostname"], "192.168.0.1")
+        self.assertEqual(values["community"], "kelpie")
         wait_until(lambda: self.replies() >= 14, "the router to answer two rounds")
         seen = []
 
