@@ -1,5 +1,6 @@
 #include "router/Traytip.h"
 
+#include <QString>
 #include <algorithm>
 #include <cstdint>
 
@@ -36,11 +37,14 @@ std::string ReadingsTip(const TReadings& readings, std::string_view entry) {
 
     std::string tip(kName);
     if (readings.interfaceSelected && !entry.empty()) {
-        // A router may name an interface with up to 1023 bytes: the name
-        // gives way, the figures stay.
+        // The router's name in the tip's UTF-8. It may be up to 1023 bytes
+        // long: the name gives way, the figures stay.
+        const QByteArray utf8 =
+            QString::fromLocal8Bit(entry.data(), static_cast<qsizetype>(entry.size())).toUtf8();
+        const std::string_view name(utf8.constData(), static_cast<std::size_t>(utf8.size()));
         const std::size_t fixed = tip.size() + kDot.size() + figures.size();
         const std::size_t room = kTipLimit > fixed ? kTipLimit - fixed : 0;
-        tip += std::string(kDot) + std::string(CutText(entry, room));
+        tip += std::string(kDot) + std::string(CutText(name, room));
     }
     return Fit(tip + figures);
 }

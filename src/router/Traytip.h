@@ -11,10 +11,11 @@
 struct TReadings;
 
 // "Ventrel · FastEthernet0/1 · in 260 pps · out 348 pps · CPU 7% · mem 68%",
-// each figure as its gauge shows it. `entry` is the selected entry of the
-// interface list; it is shortened, never the figures, when the tip would
-// not fit. Without a selected interface the tip has no packet figures, and
-// a figure the router cannot give is left out.
+// each figure as its gauge shows it, in UTF-8 like every text the program
+// writes itself. `entry` is the selected entry of the interface list, in the
+// locale's 8-bit encoding as the router's texts are; it is shortened, never
+// the figures, when the tip would not fit. Without a selected interface the
+// tip has no packet figures, and a figure the router cannot give is left out.
 std::string ReadingsTip(const TReadings& readings, std::string_view entry);
 
 // "Ventrel · waiting for the router".

@@ -62,7 +62,7 @@ void THideOnTaskbar::AddIcon() {
     }
     trayIcon_->setIcon(icon);
     tip.resize(CutText(tip, kTipLimit).size());
-    trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
+    trayIcon_->setToolTip(QString::fromUtf8(tip));
     // Where no tray runs yet, the icon docks as soon as one appears.
     trayIcon_->show();
 }
@@ -107,7 +107,7 @@ void THideOnTaskbar::SetTip(std::string_view text) {
     text = CutText(text, kTipLimit);
     if (text == tip) return;
     tip = text;
-    if (trayIcon_) trayIcon_->setToolTip(QString::fromLocal8Bit(tip));
+    if (trayIcon_) trayIcon_->setToolTip(QString::fromUtf8(tip));
 }
 
 void THideOnTaskbar::ShowMessage(const QString& title, const QString& text,

@@ -65,8 +65,8 @@ public:
     // nothing here pops it up.
     void SetPopupMenu(QMenu* menu);
     QMenu* PopupMenu() const { return popupMenu_; }
-    // A new tip for the icon, cut to kTipLimit bytes; the tray hears of it only
-    // when it changed.
+    // A new tip for the icon in UTF-8, as the program writes its own texts,
+    // cut to kTipLimit bytes; the tray hears of it only when it changed.
     void SetTip(std::string_view text);
     // A balloon message from the icon, where the tray shows it and shows
     // the icon; elsewhere nothing.

@@ -18,12 +18,15 @@ bool EndsInSeparator(std::string_view d) { return d.back() == '/'; }
 // Paths are kept to what the platform's 1024-byte buffers held.
 constexpr std::size_t kMaxPath = 1023;
 
-// The directory of the running program, or empty when it cannot be had.
+// The directory of the running program, or empty when it cannot be had. Qt
+// names the program with '/' on every platform, Windows included, so Qt cuts
+// the name off, not a search for the platform's separator.
 std::string ProgramDirectory() {
-    std::string path = Desktop().ApplicationFilePath().toLocal8Bit().toStdString();
-    std::size_t cut = path.rfind(kSeparator);
-    if (path.empty() || path.size() > kMaxPath || cut == std::string::npos) return {};
-    return path.substr(0, cut);
+    const QString program = Desktop().ApplicationFilePath();
+    if (program.isEmpty() || static_cast<std::size_t>(program.toLocal8Bit().size()) > kMaxPath) {
+        return {};
+    }
+    return QFileInfo(program).absolutePath().toLocal8Bit().toStdString();
 }
 
 }  // namespace

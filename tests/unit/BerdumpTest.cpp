@@ -40,7 +40,8 @@ struct ToolRun {
 // closed after it.
 ToolRun Berdump(const QStringList& args, const std::string& input = {}) {
     QProcess process;
-    process.start(QStringLiteral(BERDUMP), args);
+    // As text: on Windows a program's lines end in "\r\n".
+    process.start(QStringLiteral(BERDUMP), args, QIODevice::ReadWrite | QIODevice::Text);
     if (!process.waitForStarted(10000)) return {};
     process.write(input.data(), static_cast<qint64>(input.size()));
     process.closeWriteChannel();

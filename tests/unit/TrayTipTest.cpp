@@ -44,6 +44,10 @@ TEST(TrayTip, SaysWhatTheGaugesShow) {
          "Ventrel \u00B7 if6 \u00B7 in 1 pps \u00B7 out 2 pps \u00B7 CPU 100% \u00B7 mem 100%"},
         {"no interface selected: no packet figures", Figures(9, 9, 7, 68, false), "if6",
          "Ventrel \u00B7 CPU 7% \u00B7 mem 68%"},
+        {"a router's name in the locale's encoding reads the same in the tip",
+         Figures(260, 348, 7, 68),
+         QString::fromUtf8("Caf\u00E9-Ethernet").toLocal8Bit().toStdString(),
+         "Ventrel \u00B7 Caf\u00E9-Ethernet" + kFigures},
         {"rates beyond 32 bits", Figures(8589934590.7, 0, 0, 0), "if1",
          "Ventrel \u00B7 if1 \u00B7 in 8589934590 pps \u00B7 out 0 pps \u00B7 CPU 0% \u00B7 mem "
          "0%"},

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "shell/Viewdoc.h"
@@ -36,10 +37,40 @@ protected:
 };
 
 TEST(JoinPath, Separators) {
-    EXPECT_EQ(JoinPath("/opt/ventrel", "ventrel.html"), "/opt/ventrel/ventrel.html");
-    EXPECT_EQ(JoinPath("/", "ventrel.html"), "/ventrel.html");
-    EXPECT_EQ(JoinPath("/opt/", "ventrel.html"), "/opt/ventrel.html");
-    EXPECT_EQ(JoinPath("", "ventrel.html"), "ventrel.html");
+    struct {
+        const char* directory;
+        const char* path;
+    } const cases[] = {
+#ifdef _WIN32
+        {"C:\\Program Files\\Ventrel", "C:\\Program Files\\Ventrel\\ventrel.html"},
+        {"C:\\", "C:\\ventrel.html"},
+        {"C:", "C:ventrel.html"},
+#else
+        {"/opt/ventrel", "/opt/ventrel/ventrel.html"},
+        {"/", "/ventrel.html"},
+        {"/opt/", "/opt/ventrel.html"},
+#endif
+        {"", "ventrel.html"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(JoinPath(c.directory, "ventrel.html"), c.path);
+}
+
+TEST_F(ManualOpener, BesideTheProgramHoweverItsPathIsSpelled) {
+    Put("program/ventrel.html");
+    const QString manual = QFileInfo(Path("program/ventrel.html")).canonicalFilePath();
+    struct {
+        const char* name;
+        QString program;
+    } const cases[] = {
+        {"as Qt gives it, with '/' on every platform", Path("program/ventrel.exe")},
+        {"in the platform's own separators", QDir::toNativeSeparators(Path("program/ventrel.exe"))},
+    };
+    for (const auto& c : cases) {
+        desktop.program = c.program;
+        desktop.opened.clear();
+        EXPECT_EQ(Open(true), 1) << c.name;
+        EXPECT_EQ(QFileInfo(desktop.opened.value(0)).canonicalFilePath(), manual) << c.name;
+    }
 }
 
 TEST_F(ManualOpener, HtmlBeforeHtmInTheStartDirectory) {
