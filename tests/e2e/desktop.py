@@ -248,6 +248,47 @@ class Desktop:
         left, top, _, _, _ = self.geometry(window)
         return abs(left - x) < tolerance and abs(top - y) < tolerance
 
+    def type_into(self, window, *keys, text=None):
+        """Types `text`, then presses `keys`, once `window` has the focus."""
+        wait_until(lambda: self.focused(window), "the keyboard focus on the dialog")
+        if text is not None:
+            self.type(text)
+        if keys:
+            self.keys(*keys)
+
+    def move_to(self, window, x, y):
+        self.run(["xdotool", "windowmove", str(window), str(x), str(y)], check=True)
+        wait_until(lambda: self.at(window, x, y), "the window to move")
+
+    def open_menu(self, window, classname, x_offset, *keys):
+        """Clicks the window's menu bar at x_offset and, once the menu is
+        mapped, presses keys in it."""
+        x, y, _, _, _ = self.geometry(window)
+        self.click(x + x_offset, y + 10)
+        wait_until(lambda: self.menu(classname), "the menu to open")
+        self.keys(*keys)
+
+    def restore_with_password(self, click_icon, window, password):
+        """Asks for the window back through the icon (`click_icon`) with a
+        wrong password, which must be refused with the window left hidden,
+        then with `password` in another letter case, which must restore it."""
+        click_icon()
+        dialog = wait_until(lambda: self.windows(name="Restore Program"),
+                            "the password to be asked for")
+        self.type_into(dialog[0], "Return", text="wrong")
+        message = wait_until(lambda: self.windows(name="Invalid Password"),
+                             "a wrong password to be refused")
+        self.type_into(message[0], "Return")
+        wait_until(lambda: not self.windows(name="Invalid Password"), "the message to close")
+        if self.viewable(window):
+            raise AssertionError("the window showed after a wrong password")
+
+        click_icon()
+        dialog = wait_until(lambda: self.windows(name="Restore Program"), "the dialog again")
+        self.type_into(dialog[0], "Return", text=password.swapcase())
+        wait_until(lambda: self.viewable(window),
+                   "the password in another letter case to restore the window")
+
     def tray_icon(self, classname):
         """The window of the program's icon docked in trayer, or None."""
         for window in self.windows(classname=classname, visible=False):

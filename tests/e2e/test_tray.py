@@ -87,32 +87,12 @@ class DesktopCase(unittest.TestCase):
         self.desktop.close_window(self.window)
         wait_until(lambda: not self.desktop.viewable(self.window), "the window to hide")
 
-    def type_into(self, window, *keys, text=None):
-        """Types `text`, then presses `keys`, once `window` has the focus."""
-        wait_until(lambda: self.desktop.focused(window), "the keyboard focus on the dialog")
-        if text is not None:
-            self.desktop.type(text)
-        if keys:
-            self.desktop.keys(*keys)
-
-    def move_window(self, x, y):
-        self.desktop.run(["xdotool", "windowmove", str(self.window), str(x), str(y)], check=True)
-        wait_until(lambda: self.desktop.at(self.window, x, y), "the window to move")
-
     def ended(self):
         try:
             self.ventrel.wait(timeout=10)
         except subprocess.TimeoutExpired:
             return False
         return True
-
-    def open_menu(self, x_offset, *keys):
-        """Clicks the window's menu bar at x_offset and, once the menu is
-        mapped, presses keys in it."""
-        x, y, _, _, _ = self.desktop.geometry(self.window)
-        self.desktop.click(x + x_offset, y + 10)
-        wait_until(lambda: self.desktop.menu("ventrel"), "the menu to open")
-        self.desktop.keys(*keys)
 
     def assertSavedNear(self, left, top):
         """The saved position is where the window was moved to; the window
@@ -148,21 +128,8 @@ class VentrelOnADesktop(DesktopCase):
         self.add_settings(hidetask_usepassword=1, hidetask_password="Blue-Heron")
         self.hide()
 
-        self.desktop.click_window(self.icon)
-        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"),
-                            "the password to be asked for")
-        self.type_into(dialog[0], "Return", text="wrong")
-        message = wait_until(lambda: self.desktop.windows(name="Invalid Password"),
-                             "a wrong password to be refused")
-        self.type_into(message[0], "Return")
-        wait_until(lambda: not self.desktop.windows(name="Invalid Password"), "the message to close")
-        self.assertFalse(self.desktop.viewable(self.window), "the window stays hidden")
-
-        self.desktop.click_window(self.icon)
-        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"), "the dialog again")
-        self.type_into(dialog[0], "Return", text="bLUE-hERON")
-        self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
-                        "the password in another letter case restores the window")
+        self.desktop.restore_with_password(lambda: self.desktop.click_window(self.icon),
+                                           self.window, "Blue-Heron")
 
     def test_a_guarded_window_mapped_from_outside_hides_again(self):
         self.start_ventrel()
@@ -190,13 +157,13 @@ class VentrelOnADesktop(DesktopCase):
         self.desktop.click_window(self.icon)
         dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"),
                             "the password dialog: the way back is the password")
-        self.type_into(dialog[0], "Return", text="blue;heron")
+        self.desktop.type_into(dialog[0], "Return", text="blue;heron")
         self.assertTrue(wait_for(lambda: self.desktop.viewable(self.window)),
                         "the whole password, semicolon and all, restores the window")
 
     def test_tray_menu_quit_saves_the_position(self):
         self.start_ventrel()
-        self.move_window(140, 120)
+        self.desktop.move_to(self.window, 140, 120)
         self.desktop.click_window(self.icon, button=3)
         wait_until(lambda: self.desktop.menu("ventrel"), "the tray menu to open")
         self.desktop.keys("Down", "Down", "Return")  # Open Window, (separator), Quit
@@ -206,14 +173,14 @@ class VentrelOnADesktop(DesktopCase):
 
     def test_file_exit_saves_the_position(self):
         self.start_ventrel()
-        self.move_window(200, 150)
-        self.open_menu(14, "Down", "Return")  # File > Exit
+        self.desktop.move_to(self.window, 200, 150)
+        self.desktop.open_menu(self.window, "ventrel", 14, "Down", "Return")  # File > Exit
         self.assertTrue(self.ended(), "Exit ends the program")
         self.assertSavedNear(200, 150)
 
     def test_users_manual_opens_the_manual_beside_the_program(self):
         self.start_ventrel()
-        self.open_menu(45, "Down", "Return")  # Help > User's Manual
+        self.desktop.open_menu(self.window, "ventrel", 45, "Down", "Return")  # Help > User's Manual
         self.assertTrue(wait_for(lambda: os.path.exists(self.opened)), "the opener was called")
         with open(self.opened) as opened:
             self.assertIn("ventrel.html", opened.read())
@@ -225,7 +192,7 @@ class VentrelOnADesktop(DesktopCase):
         program = os.path.join(alone, "ventrel")
         shutil.copy(VENTREL, program)
         self.start_ventrel(program, cwd=alone)
-        self.open_menu(45, "Down", "Return")
+        self.desktop.open_menu(self.window, "ventrel", 45, "Down", "Return")
         self.assertTrue(wait_for(lambda: self.desktop.windows(name="error")),
                         "Unable to find documentation is shown")
         self.assertFalse(os.path.exists(self.opened), "nothing was opened")
@@ -247,7 +214,7 @@ class VentrelOnAStatusNotifierPanel(DesktopCase):
 
     def test_the_panel_draws_the_menu_and_quit_saves_the_position(self):
         self.start_ventrel()
-        self.move_window(140, 120)
+        self.desktop.move_to(self.window, 140, 120)
         self.desktop.click_window(self.desktop.panel(), button=3)
         wait_until(lambda: self.desktop.menu("wrapper-2.0"), "the panel's menu for the icon")
         self.assertIsNone(self.desktop.menu("ventrel"), "a menu popped by the program itself")

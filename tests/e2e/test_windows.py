@@ -107,23 +107,6 @@ class WineCase(unittest.TestCase):
         tips = wait_for(shown, timeout=5)
         return tips[0] if tips else None
 
-    def type_into(self, window, *keys, text=None):
-        wait_until(lambda: self.desktop.focused(window), "the keyboard focus on the dialog")
-        if text is not None:
-            self.desktop.type(text)
-        if keys:
-            self.desktop.keys(*keys)
-
-    def open_menu(self, x_offset, *keys):
-        x, y, _, _, _ = self.desktop.geometry(self.window)
-        self.desktop.click(x + x_offset, y + 10)
-        wait_until(lambda: self.desktop.menu(self.WINDOWS), "the menu to open")
-        self.desktop.keys(*keys)
-
-    def move_window(self, x, y):
-        self.desktop.run(["xdotool", "windowmove", str(self.window), str(x), str(y)], check=True)
-        wait_until(lambda: self.desktop.at(self.window, x, y), "the window to move")
-
     def exit_status(self):
         try:
             return self.ventrel.wait(timeout=20)
@@ -176,28 +159,14 @@ class WindowsOnADesktop(WineCase):
             self.assertIn("1.3.6.1.2.1.2.2.1.11.3", log.read(), "the stored interface is polled")
 
         self.hide()
-        self.click_icon()
-        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"),
-                            "the stored password to be asked for")
-        self.type_into(dialog[0], "Return", text="wrong")
-        message = wait_until(lambda: self.desktop.windows(name="Invalid Password"),
-                             "a wrong password to be refused")
-        self.type_into(message[0], "Return")
-        wait_until(lambda: not self.desktop.windows(name="Invalid Password"), "the message to close")
-        self.assertFalse(self.desktop.viewable(self.window), "the window stays hidden")
-
-        self.click_icon()
-        dialog = wait_until(lambda: self.desktop.windows(name="Restore Program"), "the dialog again")
-        self.type_into(dialog[0], "Return", text="bLUE-hERON")
-        wait_until(lambda: self.desktop.viewable(self.window),
-                   "the password in another letter case to restore the window")
+        self.desktop.restore_with_password(self.click_icon, self.window, "Blue-Heron")
 
     def test_file_exit_writes_the_settings_back(self):
         self.start_router()
         self.start_ventrel()
         wait_until(lambda: self.settings().get("community"), "the first start's values")
-        self.move_window(220, 170)
-        self.open_menu(14, "Down", "Return")  # File > Exit
+        self.desktop.move_to(self.window, 220, 170)
+        self.desktop.open_menu(self.window, self.WINDOWS, 14, "Down", "Return")  # File > Exit
         self.assertEqual(self.exit_status(), 0, "Exit ends the program")
         saved = self.settings()
         self.assertLess(abs(saved.get("left", -999) - 220), 40, saved)
@@ -212,7 +181,7 @@ class WindowsOnADesktop(WineCase):
         self.wine.reg_add(r"HKEY_CLASSES_ROOT\ventrel.test.html\shell\open\command", "", record)
         self.start_router()
         self.start_ventrel()
-        self.open_menu(45, "Down", "Return")  # Help > User's Manual
+        self.desktop.open_menu(self.window, self.WINDOWS, 45, "Down", "Return")  # Help > User's Manual
         wait_until(lambda: os.path.exists(opened) and os.path.getsize(opened) > 0,
                    "the handler to be asked to open a page")
         self.assertFalse(self.desktop.windows(name="error"), "the manual was found")
@@ -255,7 +224,7 @@ class InstallerUnderWine(WineCase):
         self.start_router()
         self.start_ventrel(self.installed("ventrel.exe"))
         wait_until(lambda: self.settings().get("community"), "the first start's values")
-        self.open_menu(14, "Down", "Return")  # File > Exit
+        self.desktop.open_menu(self.window, self.WINDOWS, 14, "Down", "Return")  # File > Exit
         self.assertEqual(self.exit_status(), 0)
 
         # The uninstaller runs on from a copy of itself and returns at once.
