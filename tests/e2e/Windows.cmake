@@ -19,24 +19,19 @@ set_target_properties(no_sockets PROPERTIES OUTPUT_NAME ws2_32 PREFIX ""
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/no-sockets)
 target_link_options(no_sockets PRIVATE -static)
 ventrel_warnings(no_sockets)
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(wine_environment
   "VENTREL=$<TARGET_FILE:ventrel>;SIMROUTER=$<TARGET_FILE:simrouter>"
   "TOOLTIP_TEXT=$<TARGET_FILE:tooltip_text>;NO_SOCKETS=$<TARGET_FILE:no_sockets>"
   "WINE_TEMPLATE=${CMAKE_BINARY_DIR}/wine")
-foreach(case
+ventrel_python_cases(WineDesktop SCRIPT test_windows.py CLASS WindowsOnADesktop TIMEOUT 300
+  ENVIRONMENT ${wine_environment}
+  CASES
     test_first_start_seeds_the_registry_and_the_gauges_go_live
     test_closing_hides_to_the_icon_polling_goes_on_and_a_click_restores
     test_values_set_in_the_registry_are_read_at_start
     test_file_exit_writes_the_settings_back
     test_users_manual_opens_the_manual_beside_the_program
     test_exit_status_1_when_windows_sockets_do_not_start)
-  add_test(NAME WineDesktop.${case}
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/netns ${Python3_EXECUTABLE}
-            ${CMAKE_CURRENT_SOURCE_DIR}/test_windows.py WindowsOnADesktop.${case})
-  set_tests_properties(WineDesktop.${case} PROPERTIES ENVIRONMENT "${wine_environment}"
-    TIMEOUT 300)
-endforeach()
 
 # The installer, made first by its own test, installed silently, the
 # installed program started, and uninstalled.
@@ -45,10 +40,8 @@ if(VENTREL_SETUP)
     COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target windows_package)
   set_tests_properties(WineInstaller.package PROPERTIES FIXTURES_SETUP windows_package)
   set(case test_installs_silently_starts_and_uninstalls_keeping_the_settings)
-  add_test(NAME WineInstaller.${case}
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/netns ${Python3_EXECUTABLE}
-            ${CMAKE_CURRENT_SOURCE_DIR}/test_windows.py InstallerUnderWine.${case})
-  set_tests_properties(WineInstaller.${case} PROPERTIES
-    ENVIRONMENT "${wine_environment};SETUP=${VENTREL_SETUP}"
-    FIXTURES_REQUIRED windows_package TIMEOUT 300)
+  ventrel_python_cases(WineInstaller SCRIPT test_windows.py CLASS InstallerUnderWine TIMEOUT 300
+    ENVIRONMENT ${wine_environment} SETUP=${VENTREL_SETUP}
+    CASES ${case})
+  set_tests_properties(WineInstaller.${case} PROPERTIES FIXTURES_REQUIRED windows_package)
 endif()
