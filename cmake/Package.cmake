@@ -25,6 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the libraries do not tell: Qt loads the X desktop's as a plugin at
 # run time.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The fonts the forms are drawn in; without them Qt picks look-alikes.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
+# The fonts the forms are drawn in, without which Qt picks look-alikes, and
+# the Wayland desktop's plugin, without which a Wayland session runs the
+# program through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, qt6-wayland")
 include(CPack)

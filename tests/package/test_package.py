@@ -66,6 +66,7 @@ class DebianPackage(unittest.TestCase):
             self.assertIn(library, depends)
         met = run(["dpkg-checkbuilddeps", "-d", depends, "/dev/null"])
         self.assertEqual(met.returncode, 0, met.stderr)
+        self.assertIn("qt6-wayland", self.field("Recommends"))
 
     def test_desktop_entry_and_lintian(self):
         entry = os.path.join(self.root, "usr/share/applications/ventrel.desktop")
