@@ -305,6 +305,9 @@ void TFormCiscoMon::ComboBoxInterfaceChange(int) {
     Config->selectedInterface = instance;
     Config->ChooseInterface(instance);
     Config->Save();
+    // A stored interface the router never had keeps its entry only while it
+    // is chosen; the list is mended once the box has finished its change.
+    QMetaObject::invokeMethod(this, &TFormCiscoMon::ShowInterfaceList, Qt::QueuedConnection);
 }
 
 void TFormCiscoMon::StartWalk(bool forget) {
@@ -394,7 +397,7 @@ TReadings TFormCiscoMon::UpdateGauges() {
     const TReadings readings = ComputeReadings(*Config, SelectedInstance());
     ShowReading(ProgressBarCpu, readings.cpu);
     ShowReading(ProgressBarMem, readings.memory);
-    ShowInterfaceList();
+    if (InterfaceNamesFresh(*Config)) ShowInterfaceList();
     if (readings.interfaceSelected) UpdatePacketGauges(readings);
     return readings;
 }
@@ -441,6 +444,7 @@ void TFormCiscoMon::ButtonSetupClick() {
     Connection->SetCommunity(Config->community);
     Config->ForgetAbsent();
     StartWalk(true);
+    ShowInterfaceList();
     Config->Save();
     PageControl1->setCurrentWidget(TabSheetWaiting);
     Taskbar->SetTip(WaitingTip());

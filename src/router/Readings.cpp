@@ -108,3 +108,10 @@ std::vector<TListEntry> InterfaceList(const TCiscoConfig& config) {
     if (!chosenListed) list.push_back({chosen, InterfaceEntry(config, chosen)});
     return list;
 }
+
+bool InterfaceNamesFresh(const TCiscoConfig& config) {
+    for (int i = 0; i < config.interfaceCount; ++i)
+        if (config.interfaces[static_cast<std::size_t>(i)].descr->fresh) return true;
+    const TCiscoInterface* chosen = config.FindInterface(config.chosenInstance());
+    return chosen != nullptr && chosen->descr->fresh;
+}

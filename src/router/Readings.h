@@ -61,3 +61,7 @@ struct TListEntry {
 // the router has, in ifIndex order, and among them the chosen one even
 // where the walk has not found it (yet).
 std::vector<TListEntry> InterfaceList(const TCiscoConfig& config);
+
+// Whether this poll tick filed the name of an interface the model holds, or
+// found that the router has none: the list's texts may have changed.
+bool InterfaceNamesFresh(const TCiscoConfig& config);

@@ -301,6 +301,27 @@ TEST_F(RouterFaults, EveryInterfaceOfASwitchCanBeChosen) {
     list.hidePopup();
 }
 
+// A stored port the switch does not have keeps its entry while it is
+// chosen, and leaves the list once another is.
+TEST_F(RouterFaults, AStoredPortTheSwitchLacksLeavesTheListOnceAnotherIsChosen) {
+    ASSERT_TRUE(sim.Start({"--interfaces", "48", "--seed", "9"}));
+    rig.WriteSettings(SimSettings(20000));
+    rig.Open();
+    QComboBox& list = *rig.window->ComboBoxInterface;
+    EXPECT_EQ(rig.Walk(), 49);
+    SimTicks(2);
+    ASSERT_EQ(list.count(), 10 + 47 + 1);
+    EXPECT_EQ(list.currentText(), "if20000 (none)");
+
+    const int row = list.findData(10101);
+    list.setCurrentIndex(row);
+    emit list.activated(row);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list.count(), 10 + 47);
+    EXPECT_EQ(list.findData(20000), -1);
+    EXPECT_EQ(list.currentData().toInt(), 10101);
+}
+
 // The local clock of the tip, five and a half hours ahead of UTC, for the
 // life of the object.
 class TLocalZone {
