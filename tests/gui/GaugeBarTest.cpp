@@ -434,11 +434,15 @@ TEST(GaugeBar, AGlideReachesItsTargetWhateverIsWrittenMeanwhile) {
     });
     writer.start(100);
     RunUntil([&] {
-        return writes % 2 == 0 && std::all_of(bars.begin(), bars.end(), [&](const auto& bar) {
-                   return !bar->Gliding() && bar->DisplayedValue() == bar->TargetValue();
-               });
+        const bool arrived =
+            writes % 2 == 0 && std::all_of(bars.begin(), bars.end(), [&](const auto& bar) {
+                return !bar->Gliding() && bar->DisplayedValue() == bar->TargetValue();
+            });
+        // Stopped here: timers due in the same pass still fire after the
+        // loop is told to quit, and one more write would move the targets.
+        if (arrived) writer.stop();
+        return arrived;
     });
-    writer.stop();
     for (std::size_t i = 0; i < bars.size(); ++i) {
         TLookBar& bar = *bars[i];
         EXPECT_EQ(bar.DisplayedValue(), rows[i].to) << rows[i].from << " to " << rows[i].to;
